@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tivora {
+
+// Whether the program may write the file, or create it when it does not exist.
+// A file or folder without any write permission bit counts as write-protected even
+// for a user (root) whom the system would let write it anyway. A symbolic link is
+// judged by the file it points to.
+bool canWriteFile(const std::filesystem::path &file);
+
+// Writes the bytes to the file atomically: a temporary file in the same folder,
+// flushed to disk, then renamed over the target (keeping the target's permissions
+// and owner). A symbolic link stays a link: the file it points to is replaced. When
+// no temporary file can be made in the folder but the file itself is writable, the
+// file is rewritten in place instead. Returns false, leaving no temporary file behind,
+// when any step fails.
+bool writeFileAtomically(const std::filesystem::path &file, std::string_view bytes);
+
+// Reads a whole regular file; false when it cannot be read or exceeds maxBytes.
+bool readFile(const std::filesystem::path &file, std::string &bytes,
+              std::uintmax_t maxBytes = 64u * 1024u * 1024u);
+
+} // namespace tivora

@@ -1,0 +1,263 @@
+#include "base/file_access.h"
+#include "base/paths.h"
+#include "base/text_encoding.h"
+
+#include "core/test_base_support.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+using namespace tivora;
+
+namespace {
+
+using BaseFiles = tivora::testing::ScratchFolder;
+
+std::string utf8(char32_t cp)
+{
+    std::string s;
+    appendUtf8(s, cp);
+    return s;
+}
+
+// Restores the environment variable after a test that changes it.
+class HomeVariable
+{
+public:
+    HomeVariable()
+    {
+        if (const char *value = std::getenv("TIVORA_HOME")) {
+            m_had = true;
+            m_value = value;
+        }
+    }
+    ~HomeVariable()
+    {
+        if (m_had)
+            ::setenv("TIVORA_HOME", m_value.c_str(), 1);
+        else
+            ::unsetenv("TIVORA_HOME");
+    }
+
+private:
+    bool m_had = false;
+    std::string m_value;
+};
+
+} // namespace
+
+// --- permissions ------------------------------------------------------------------------
+
+TEST_F(BaseFiles, CanWriteFileNeedsAWriteBitEvenForRoot)
+{
+    const auto file = dir / "a.ini";
+    EXPECT_TRUE(canWriteFile(file)); // new file in a writable folder
+    put(file, "x");
+    EXPECT_TRUE(canWriteFile(file));
+    setMode(file, 0444);
+    EXPECT_FALSE(canWriteFile(file));
+    setMode(file, 0404);
+    EXPECT_FALSE(canWriteFile(file));
+    setMode(file, 0464); // a group write bit counts as writable
+    EXPECT_TRUE(canWriteFile(file));
+
+    std::filesystem::create_symlink("a.ini", dir / "link.ini");
+    EXPECT_TRUE(canWriteFile(dir / "link.ini"));
+    setMode(file, 0444);
+    EXPECT_FALSE(canWriteFile(dir / "link.ini"));
+
+    EXPECT_FALSE(canWriteFile(dir / "missing" / "a.ini")); // folder missing
+    EXPECT_FALSE(canWriteFile(dir)); // a folder is no file
+    setMode(dir, 0555);
+    EXPECT_FALSE(canWriteFile(dir / "new.ini"));
+}
+
+// --- atomic writes ----------------------------------------------------------------------
+
+TEST_F(BaseFiles, WriteFileAtomicallyCreatesAndReplaces)
+{
+    const auto file = dir / "a.ini";
+    const mode_t old = ::umask(022);
+    EXPECT_TRUE(writeFileAtomically(file, "first"));
+    ::umask(old);
+    EXPECT_EQ(get(file), "first");
+    EXPECT_EQ(modeOf(file), 0644u);
+
+    setMode(file, 0600);
+    EXPECT_TRUE(writeFileAtomically(file, std::string("second\0with nul", 15)));
+    EXPECT_EQ(get(file), std::string("second\0with nul", 15));
+    EXPECT_EQ(modeOf(file), 0600u);
+    EXPECT_TRUE(writeFileAtomically(file, ""));
+    EXPECT_EQ(get(file), "");
+    EXPECT_EQ(entries(), std::set<std::string> {"a.ini"});
+
+    EXPECT_FALSE(writeFileAtomically(dir / "missing" / "a.ini", "x"));
+    EXPECT_FALSE(writeFileAtomically(dir, "x"));
+    EXPECT_EQ(entries(), std::set<std::string> {"a.ini"});
+}
+
+TEST_F(BaseFiles, FailedWriteLeavesTargetAndNoTemporaryFile)
+{
+    const auto file = dir / "a.ini";
+    put(file, "old text");
+    const std::string big(64 * 1024, 'x');
+
+    // Files may not grow beyond 1 KiB for a moment: writing the temporary file fails.
+    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = writeFileAtomically(file, big);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(get(file), "old text");
+    EXPECT_EQ(entries(), std::set<std::string> {"a.ini"});
+}
+
+TEST_F(BaseFiles, InPlaceFallbackWhenTheFolderIsProtected)
+{
+    const auto file = dir / "a.ini";
+    put(file, "a longer old text");
+    setMode(dir, 0555);
+    EXPECT_TRUE(writeFileAtomically(file, "short"));
+    EXPECT_EQ(get(file), "short");
+    EXPECT_TRUE(writeFileAtomically(file, "a text longer than before"));
+    EXPECT_EQ(get(file), "a text longer than before");
+    setMode(file, 0444);
+    EXPECT_FALSE(writeFileAtomically(file, "refused"));
+    EXPECT_EQ(get(file), "a text longer than before");
+    EXPECT_FALSE(writeFileAtomically(dir / "new.ini", "x"));
+    EXPECT_EQ(entries(), std::set<std::string> {"a.ini"});
+}
+
+// --- reading ----------------------------------------------------------------------------
+
+TEST_F(BaseFiles, ReadFileHonoursTheLimitAndRefusesNonFiles)
+{
+    const auto file = dir / "a.ini";
+    put(file, "0123456789");
+    std::string bytes = "stale";
+    EXPECT_TRUE(readFile(file, bytes));
+    EXPECT_EQ(bytes, "0123456789");
+    EXPECT_TRUE(readFile(file, bytes, 10));
+    EXPECT_FALSE(readFile(file, bytes, 9));
+    EXPECT_TRUE(bytes.empty());
+
+    put(file, "");
+    EXPECT_TRUE(readFile(file, bytes));
+    EXPECT_TRUE(bytes.empty());
+
+    EXPECT_FALSE(readFile(dir / "missing", bytes));
+    EXPECT_FALSE(readFile(dir, bytes));
+    // A named pipe with no writer must not block the read.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+    EXPECT_FALSE(readFile(dir / "pipe", bytes));
+}
+
+// --- text encoding ----------------------------------------------------------------------
+
+TEST(BaseFilesEncoding, Utf8CheckIsStrict)
+{
+    EXPECT_TRUE(isValidUtf8(""));
+    EXPECT_TRUE(isValidUtf8("plain ascii"));
+    EXPECT_TRUE(isValidUtf8("\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82"));
+    EXPECT_TRUE(isValidUtf8("\xe2\x82\xac\xf0\x9f\x95\x90")); // euro sign, clock emoji
+    EXPECT_TRUE(isValidUtf8("\xf4\x8f\xbf\xbf")); // U+10FFFF
+    const char *bad[] = {
+        "\xcf\xf0\xe8", // Windows-1251 text
+        "\xc0\x80", // overlong NUL
+        "\xe0\x80\xaf", // overlong slash
+        "\xed\xa0\x80", // surrogate
+        "\xf4\x90\x80\x80", // above U+10FFFF
+        "\xd0", // cut short
+        "\xe2\x82", // cut short
+        "\x80", // stray continuation byte
+        "\xff",
+    };
+    for (const char *text : bad)
+        EXPECT_FALSE(isValidUtf8(text)) << text;
+}
+
+TEST(BaseFilesEncoding, Windows1251TableIsComplete)
+{
+    // All capitals and small letters.
+    for (int byte = 0xC0; byte <= 0xFF; ++byte)
+        EXPECT_EQ(cp1251ToUtf8(std::string(1, char(byte))), utf8(0x0410 + (byte - 0xC0))) << byte;
+    // The upper half's mixed block, checked against the code page.
+    const std::pair<unsigned char, char32_t> mixed[] = {
+        {0x80, 0x0402}, {0x82, 0x201A}, {0x84, 0x201E}, {0x85, 0x2026}, {0x88, 0x20AC},
+        {0x8A, 0x0409}, {0x8F, 0x040F}, {0x90, 0x0452}, {0x96, 0x2013}, {0x97, 0x2014},
+        {0x98, 0x0098}, {0x99, 0x2122}, {0x9F, 0x045F}, {0xA0, 0x00A0}, {0xA1, 0x040E},
+        {0xA5, 0x0490}, {0xA8, 0x0401}, {0xAA, 0x0404}, {0xAF, 0x0407}, {0xB2, 0x0406},
+        {0xB3, 0x0456}, {0xB4, 0x0491}, {0xB8, 0x0451}, {0xB9, 0x2116}, {0xBA, 0x0454},
+        {0xBC, 0x0458}, {0xBD, 0x0405}, {0xBE, 0x0455}, {0xBF, 0x0457},
+    };
+    for (const auto &[byte, cp] : mixed)
+        EXPECT_EQ(cp1251ToUtf8(std::string(1, char(byte))), utf8(cp)) << int(byte);
+    // Every byte decodes to valid UTF-8 and ASCII passes through.
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte)
+        all += char(byte);
+    EXPECT_TRUE(isValidUtf8(cp1251ToUtf8(all)));
+    EXPECT_EQ(cp1251ToUtf8("Tivora 1.0"), "Tivora 1.0");
+}
+
+TEST(BaseFilesEncoding, DecodeTextDropsTheMarkAndFallsBackToWindows1251)
+{
+    EXPECT_EQ(decodeText("\xEF\xBB\xBF[Main]"), "[Main]");
+    EXPECT_EQ(decodeText("\xd0\x81"), "\xd0\x81"); // valid UTF-8 (Ё) kept as is
+    EXPECT_EQ(decodeText("\xcf\xf0\xe8\xe2\xe5\xf2"),
+              "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82");
+    // One invalid byte turns the whole text to Windows-1251.
+    EXPECT_EQ(decodeText("\xd0\x81 \xa8"), "\xd0\xa0\xd0\x83 \xd0\x81"); // РЃ Ё
+}
+
+TEST(BaseFilesEncoding, FoldCaseLowersAsciiAndCyrillic)
+{
+    EXPECT_EQ(foldCase("Clock_01_H [MAIN]"), "clock_01_h [main]");
+    // АБВ ПРЯ ЁЂЏ Ґ -> абв пря ёђџ ґ
+    EXPECT_EQ(foldCase("\xd0\x90\xd0\x91\xd0\x92 \xd0\x9f\xd0\xa0\xd0\xaf \xd0\x81\xd0\x82\xd0\x8f "
+                       "\xd2\x90"),
+              "\xd0\xb0\xd0\xb1\xd0\xb2 \xd0\xbf\xd1\x80\xd1\x8f \xd1\x91\xd1\x92\xd1\x9f "
+              "\xd2\x91");
+    // Small letters, other scripts and symbols stay.
+    const std::string kept = "\xd0\xb0\xd1\x8f\xd1\x91 \xc3\x84 \xe2\x82\xac 123";
+    EXPECT_EQ(foldCase(kept), kept);
+}
+
+// --- paths -----------------------------------------------------------------------------
+
+TEST(Paths, DataFolderIsTheExecutablesFolderUnlessTivoraHomeIsSet)
+{
+    HomeVariable restore;
+    ::unsetenv("TIVORA_HOME");
+    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE"), std::filesystem::path("/opt/My"));
+    ::setenv("TIVORA_HOME", "", 1); // empty counts as unset
+    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE"), std::filesystem::path("/opt/My"));
+    ::setenv("TIVORA_HOME", "/srv/Home Dir", 1);
+    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE"), std::filesystem::path("/srv/Home Dir"));
+    EXPECT_EQ(settingsFile("/opt/My/Tivora.EXE"),
+              std::filesystem::path("/srv/Home Dir/tivora.ini"));
+    EXPECT_EQ(manifestFile("/opt/My/Tivora.EXE"),
+              std::filesystem::path("/srv/Home Dir/Tivora.EXE.manifest"));
+}
+
+TEST(Paths, SettingsAndManifestNames)
+{
+    HomeVariable restore;
+    ::unsetenv("TIVORA_HOME");
+    EXPECT_EQ(settingsFile("/opt/My/Tivora.EXE"), std::filesystem::path("/opt/My/tivora.ini"));
+    EXPECT_EQ(settingsFile("/opt/x/tivora"), std::filesystem::path("/opt/x/tivora.ini"));
+    EXPECT_EQ(settingsFile("/opt/x/My.Clock.bin"), std::filesystem::path("/opt/x/my.clock.ini"));
+    EXPECT_EQ(manifestFile("/opt/x/tivora"), std::filesystem::path("/opt/x/tivora.manifest"));
+    EXPECT_EQ(manifestFile("/opt/x/Tivora.exe"),
+              std::filesystem::path("/opt/x/Tivora.exe.manifest"));
+    // A relative executable path is taken from the current folder, as the system does.
+    EXPECT_EQ(dataFolder("bin/tivora"), std::filesystem::current_path() / "bin");
+}
