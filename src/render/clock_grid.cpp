@@ -1,0 +1,89 @@
+#include "render/clock_grid.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace tivora {
+
+namespace {
+
+constexpr std::uint16_t MinCellSize = 10;
+
+int toInt(long long v)
+{
+    return int(
+        std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+GridSize fitGrid(TOptions &options, const TClockList &clocks)
+{
+    // The raised values stay in the skin parameters, so the next save writes them.
+    options.cHeight = std::max(options.cHeight, MinCellSize);
+    options.cWindth = std::max(options.cWindth, MinCellSize);
+
+    long long n = static_cast<long long>(clocks.size());
+    // The hidden system-time entry takes no cell. The list always holds one; when a list
+    // holds none there is nothing hidden, and taking one off would push the last face
+    // outside the window.
+    const bool hasSystemEntry =
+        std::any_of(clocks.begin(), clocks.end(), [](const TClock &c) { return c.isSystemTime(); });
+    if (!options.ShowSystemTime && hasSystemEntry)
+        --n;
+
+    GridSize g;
+    if (n <= 0) {
+        // Nothing to show: keep one empty cell rather than a window of no size, which a
+        // window system cannot show.
+        g.columns = 1;
+        g.rows = 1;
+    } else if (options.Width == 0) {
+        // Width 0 can only come from a hand-edited file. The layout then starts a new row
+        // after every face, so the window is one column of n faces.
+        g.columns = 1;
+        g.rows = toInt(n);
+    } else {
+        g.columns = toInt(std::min<long long>(n, options.Width));
+        g.rows = toInt((n + options.Width - 1) / options.Width);
+    }
+    g.width = toInt(static_cast<long long>(g.columns) * options.cWindth);
+    g.height = toInt(static_cast<long long>(g.rows) * options.cHeight);
+    return g;
+}
+
+void composeGrid(Canvas &canvas, const FaceContext &ctx, const TClockList &clocks)
+{
+    const TOptions &o = ctx.options;
+
+    // The background takes whatever fill colour the last face left behind.
+    canvas.setBrush({canvas.brush().color, true});
+    canvas.fillRect(0, 0, canvas.width(), canvas.height());
+
+    long long column = 0;
+    long long row = 0;
+    for (const TClock &entry : clocks) {
+        if (!o.ShowSystemTime && entry.isSystemTime())
+            continue;
+        try {
+            PaintClock(canvas, ctx, toInt(column * o.cWindth), toInt(row * o.cHeight), entry);
+        } catch (...) {
+            // A face that fails ends where it failed; the other faces are still painted.
+        }
+        ++column;
+        if (column >= o.Width) {
+            column = 0;
+            ++row;
+        }
+    }
+}
+
+bool cursorOverWindow(int cx, int cy, int left, int top, int width, int height)
+{
+    const long long x = cx;
+    const long long y = cy;
+    return left <= x && x <= static_cast<long long>(left) + width && top <= y
+        && y <= static_cast<long long>(top) + height;
+}
+
+} // namespace tivora

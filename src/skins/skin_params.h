@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/settings.h"
+
+namespace tivora {
+
+class IniFile;
+
+inline constexpr const char *DefaultSkinName = "Default";
+
+// The default skin's parameter file: Info, then the ten keys it needs, in order.
+void writeDefaultSkinIni(IniFile &ini);
+
+// Font pixel height: points x dpi / 72, rounded to the nearest integer.
+int fontPixelHeight(int points, int dpi);
+
+// Reads every skin parameter from section Main, in order, each from its key or its
+// default; the text position defaults come from the image size and font heights.
+void readSkinParameters(const IniFile &ini, TOptions &options, int imageWidth, int imageHeight,
+                        int dpi);
+
+// Writes every skin parameter into section Main, in the order they are read, keeping
+// other keys. Throws IniWriteError at the first key that cannot be written.
+void writeSkinParameters(IniFile &ini, const TOptions &options);
+
+} // namespace tivora
