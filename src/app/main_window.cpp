@@ -1,0 +1,476 @@
+#include "app/main_window.h"
+
+#include "app/app_window.h"
+#include "app/snap.h"
+#include "base/guard.h"
+#include "base/ini_file.h"
+#include "base/paths.h"
+#include "platform/instance_control.h"
+#include "platform/window_state.h"
+#include "render/clock_grid.h"
+#include "skins/skin_files.h"
+
+#include <QAction>
+#include <QBitmap>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <cmath>
+#include <cstring>
+
+namespace tivora {
+
+namespace {
+
+LocalDateTime currentLocalTime()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+}
+
+DesktopServices withDefaults(DesktopServices s)
+{
+    if (!s.trayAvailable)
+        s.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!s.warning)
+        s.warning = [](const QString &title, const QString &text) {
+            QMessageBox::warning(nullptr, title, text, QMessageBox::Ok);
+        };
+    if (!s.now)
+        s.now = currentLocalTime;
+    if (!s.workArea)
+        s.workArea = [] {
+            const QScreen *screen = QGuiApplication::primaryScreen();
+            return screen ? screen->availableGeometry() : QRect();
+        };
+    return s;
+}
+
+int screenDpi()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? int(std::lround(screen->logicalDotsPerInchY())) : 96;
+}
+
+// Whether two one-bit masks hold the same pixels: row by row, ignoring the padding bits
+// after the last pixel of a row (a plain image comparison is ten times slower).
+bool sameMonoPixels(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size() || a.format() != b.format() || a.isNull())
+        return false;
+    const int fullBytes = a.width() / 8;
+    const int restBits = a.width() % 8;
+    const uchar restMask = a.format() == QImage::Format_MonoLSB ? uchar((1u << restBits) - 1)
+                                                                : uchar(0xff00u >> restBits);
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar *ra = a.constScanLine(y);
+        const uchar *rb = b.constScanLine(y);
+        if (std::memcmp(ra, rb, std::size_t(fullBytes)) != 0)
+            return false;
+        if (restBits && ((ra[fullBytes] ^ rb[fullBytes]) & restMask))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString localeTimeSeparator()
+{
+    // The character between the hour and the minute in the locale's time format.
+    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    const qsizetype h = format.indexOf(QLatin1Char('h'), 0, Qt::CaseInsensitive);
+    if (h >= 0) {
+        qsizetype i = h;
+        while (i < format.size() && (format[i] == 'h' || format[i] == 'H'))
+            ++i;
+        if (i < format.size() && !format[i].isLetterOrNumber() && format[i] != ' ')
+            return QString(format[i]);
+    }
+    return QStringLiteral(":");
+}
+
+TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices services)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint),
+      m_context(std::move(context)),
+      m_app(appWindow),
+      m_services(withDefaults(std::move(services))),
+      m_settingsPath(settingsFile(m_context.executable)),
+      m_dpi(screenDpi()),
+      m_offscreen(m_dpi)
+{
+    setObjectName("Form1");
+    setWindowTitle("Form1");
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setGeometry(DesignLeft, DesignTop, 128, 31);
+    setPalette(QPalette(palette().color(QPalette::Button)));
+    m_timeSeparator = localeTimeSeparator();
+    if (m_app)
+        m_app->setMainWindow(this);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    createMenu();
+
+    guarded([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    const auto item = [this](const char *name, const QString &caption) {
+        QAction *action = PopupMenu1->addAction(caption);
+        action->setObjectName(name);
+        return action;
+    };
+    N11 = item("N11", QStringLiteral("Показать"));
+    N1 = item("N1", QStringLiteral("Настройки"));
+    N2 = item("N2", QStringLiteral("О программе"));
+    N3 = PopupMenu1->addSeparator();
+    N3->setObjectName("N3");
+    N4 = item("N4", QStringLiteral("Выход"));
+    // "Show" does what a left click on the tray icon does.
+    connect(N11, &QAction::triggered, this, [this] { tr1Click(Qt::LeftButton); });
+    connect(N1, &QAction::triggered, this, &TForm1::N1Click);
+    connect(N2, &QAction::triggered, this, &TForm1::N2Click);
+    connect(N4, &QAction::triggered, this, &TForm1::N4Click);
+
+    tr1 = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/tray.png")), this);
+    tr1->setObjectName("tr1");
+    tr1->setContextMenu(PopupMenu1);
+    connect(tr1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::Trigger)
+            tr1Click(Qt::LeftButton);
+        else if (r == QSystemTrayIcon::DoubleClick)
+            tr1DblClick();
+    });
+}
+
+void TForm1::FormCreate()
+{
+    // Instance control: close every other instance before the settings are read, so
+    // this one starts with what they saved.
+    if (!m_context.snapshot && !m_context.arguments.isEmpty()
+        && m_context.arguments.first() == QLatin1String("/close"))
+        closeWindowsTitled(AppWindow::Title, m_app ? m_app->nativeId() : 0);
+
+    m_dragging = false;
+
+    WindowPlacement placement {true, y(), x()};
+    {
+        IniFile ini(m_settingsPath);
+        loadSettings(ini, options, placement, clocks);
+    }
+    setStayOnTop(placement.stayOnTop);
+    move(placement.left, placement.top);
+
+    LoadSkin();
+    setOpacitySwitch(options.ActiveTr != 255 || options.PassiveTr != 255);
+    if (clocks.size() == 1)
+        options.ShowSystemTime = true;
+    if (!m_context.snapshot) {
+        tr1->show();
+        Timer1->start();
+    }
+}
+
+void TForm1::LoadSkin()
+{
+    tivora::LoadSkin(m_context.dataDir, options, skinBitmap, m_dpi);
+}
+
+void TForm1::SaveSkin()
+{
+    tivora::SaveSkin(m_context.dataDir, options, skinBitmap);
+}
+
+void TForm1::SaveOptions()
+{
+    try {
+        {
+            IniFile ini(m_settingsPath);
+            writeSettings(ini, options, WindowPlacement {stayOnTop(), y(), x()}, clocks);
+            ini.close();
+        }
+        SaveSkin();
+    } catch (...) {
+        m_services.warning(QStringLiteral("Warning"), QString::fromStdString(LangMessages.text(1)));
+    }
+}
+
+void TForm1::setStayOnTop(bool onTop)
+{
+    if (onTop == stayOnTop())
+        return;
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (wasVisible)
+        show();
+}
+
+bool TForm1::stayOnTop() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void TForm1::setOpacitySwitch(bool on)
+{
+    m_alphaBlend = on;
+    setWindowOpacity(on ? m_alphaValue / 255.0 : 1.0);
+}
+
+void TForm1::compose(const LocalDateTime &time)
+{
+    const FaceContext ctx {options, skinBitmap, time, m_timeSeparator.toStdString()};
+    composeGrid(m_offscreen, ctx, clocks);
+}
+
+const QImage &TForm1::paintAt(const LocalDateTime &time)
+{
+    compose(time);
+    return m_offscreen.image();
+}
+
+void TForm1::PaintClocks()
+{
+    if (m_released)
+        return;
+    compose(m_services.now());
+    updateShapeMask();
+    updateOpacity();
+    m_freshPicture = true;
+    update();
+}
+
+void TForm1::updateOpacity()
+{
+    if (!m_alphaBlend)
+        return;
+    const QPoint c = QCursor::pos();
+    const QRect g = frameGeometry();
+    const bool over = cursorOverWindow(c.x(), c.y(), g.left(), g.top(), g.width(), g.height());
+    const int wanted = over ? options.ActiveTr : options.PassiveTr;
+    if (wanted != m_alphaValue) {
+        m_alphaValue = wanted;
+        setWindowOpacity(wanted / 255.0);
+    }
+}
+
+void TForm1::updateShapeMask()
+{
+    if (!options.ShowWhiteBG) {
+        if (!m_lastWhiteMask.isNull()) {
+            m_lastWhiteMask = QImage();
+            clearMask();
+        }
+        return;
+    }
+    // The mask keeps every pixel that is not exactly white. Building the region is the
+    // costly part, so it is redone only when the white pattern changed.
+    QImage white = m_offscreen.image().createMaskFromColor(qRgb(255, 255, 255), Qt::MaskInColor);
+    if (sameMonoPixels(white, m_lastWhiteMask))
+        return;
+    m_lastWhiteMask = white;
+    setMask(QRegion(QBitmap::fromImage(white)));
+}
+
+void TForm1::SetFormSize()
+{
+    const GridSize grid = fitGrid(options, clocks);
+    const int w = std::clamp(grid.width, 1, MaxSide);
+    const int h = std::clamp(grid.height, 1, MaxSide);
+    setFixedSize(w, h);
+    QPalette pal = palette();
+    const Color bg = skinBitmap.isNull() ? White : skinBitmap.pixel(0, 0);
+    pal.setColor(QPalette::Window, QColor(bg.r, bg.g, bg.b));
+    setPalette(pal);
+    m_offscreen.resize(w, h);
+    m_lastWhiteMask = QImage();
+    if (!options.ShowWhiteBG)
+        clearMask();
+    SortClocks(clocks);
+}
+
+void TForm1::minimizeApplication()
+{
+    if (m_app && m_app->isMinimized())
+        return;
+    // Without a notification area the window could never come back: keep it shown.
+    if (!m_services.trayAvailable())
+        return;
+    if (m_app)
+        m_app->setMinimized(true);
+    Minimize();
+}
+
+void TForm1::Minimize()
+{
+    if (m_app)
+        m_app->hide();
+    hide();
+}
+
+void TForm1::restore()
+{
+    guarded([this] {
+        show();
+        raise();
+        activateWindow();
+        if (m_app)
+            m_app->hide();
+    });
+    PaintClocks();
+}
+
+void TForm1::Timer1Timer()
+{
+    guarded([this] { PaintClocks(); });
+}
+
+void TForm1::tr1Click(Qt::MouseButton button)
+{
+    guarded([&] {
+        if (button != Qt::LeftButton)
+            return;
+        if (isHidden() && m_app)
+            m_app->setMinimized(false);
+        restore();
+    });
+}
+
+void TForm1::tr1DblClick()
+{
+    guarded([this] { minimizeApplication(); });
+}
+
+void TForm1::N1Click() { }
+
+void TForm1::N2Click() { }
+
+void TForm1::N4Click()
+{
+    guarded([this] { close(); });
+}
+
+void TForm1::FormShow()
+{
+    guarded([this] {
+        if (m_app)
+            m_app->hide();
+        if (!m_context.snapshot)
+            tr1->show();
+        SetFormSize();
+    });
+}
+
+void TForm1::FormClose()
+{
+    SaveOptions();
+    // Nothing paints after this: the picture and the skin image are released.
+    m_released = true;
+    Timer1->stop();
+    skinBitmap.setImage(QImage());
+    m_offscreen.resize(0, 0);
+    tr1->hide();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // The window manager must not list the widget on the taskbar or pager.
+    setSkipTaskbar(winId());
+    FormShow();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (!m_released)
+        guarded([this] { FormClose(); });
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TForm1::paintEvent(QPaintEvent *)
+{
+    guarded([this] {
+        if (m_released)
+            return;
+        if (!m_freshPicture) {
+            compose(m_services.now());
+            updateShapeMask();
+            updateOpacity();
+        }
+        m_freshPicture = false;
+        QPainter painter(this);
+        painter.drawImage(0, 0, m_offscreen.image());
+    });
+}
+
+void TForm1::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_pressPoint = event->position().toPoint();
+    m_dragging = true;
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_dragging)
+        return;
+    guarded([&] {
+        const QPoint cursor = event->globalPosition().toPoint();
+        const QRect a = m_services.workArea();
+        const WorkArea area {a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
+        const Position p =
+            snapToWorkArea({cursor.x() - m_pressPoint.x(), cursor.y() - m_pressPoint.y()}, width(),
+                           height(), area);
+        move(p.left, p.top);
+    });
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent *)
+{
+    m_dragging = false;
+}
+
+void TForm1::mouseDoubleClickEvent(QMouseEvent *)
+{
+    guarded([this] { minimizeApplication(); });
+}
+
+void TForm1::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        guarded([this] { minimizeApplication(); });
+}
+
+void TForm1::contextMenuEvent(QContextMenuEvent *event)
+{
+    PopupMenu1->popup(event->globalPos());
+}
+
+} // namespace tivora

@@ -1,0 +1,157 @@
+#include "app/startup.h"
+
+#include "app/app_window.h"
+#include "app/main_window.h"
+#include "app/manifest.h"
+#include "base/file_access.h"
+#include "base/paths.h"
+#include "platform/process.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tivora {
+
+namespace {
+
+struct SnapshotRequest
+{
+    std::string file;
+    std::optional<LocalDateTime> at;
+};
+
+constexpr const char *Usage =
+    "usage: tivora [/close] | tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS]";
+
+std::optional<LocalDateTime> parseLocalTime(const std::string &text)
+{
+    const QDateTime t = QDateTime::fromString(QString::fromStdString(text), Qt::ISODate);
+    if (!t.isValid() || text.size() != 19)
+        return std::nullopt;
+    return LocalDateTime {t.date().year(), t.date().month(),  t.date().day(),
+                          t.time().hour(), t.time().minute(), t.time().second()};
+}
+
+bool hasDisplay()
+{
+    const char *display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
+// Picks the platform before the application exists: the widget places itself and reads
+// the global cursor, which needs X11 (XWayland on Wayland desktops). A snapshot without
+// a display paints off-screen.
+bool choosePlatform(bool snapshot)
+{
+    if (std::getenv("QT_QPA_PLATFORM"))
+        return true;
+    if (hasDisplay()) {
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        return true;
+    }
+    if (snapshot) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        return true;
+    }
+    return false;
+}
+
+int showStartupError(int argc, char **argv, const std::string &text)
+{
+    std::fprintf(stderr, "tivora: Application Error: %s\n", text.c_str());
+    if (choosePlatform(false)) {
+        QApplication app(argc, argv);
+        QMessageBox::critical(nullptr, QStringLiteral("Application Error"),
+                              QString::fromStdString(text), QMessageBox::Ok);
+    }
+    return 1;
+}
+
+int runSnapshot(int argc, char **argv, StartupContext context, const SnapshotRequest &request)
+{
+    QApplication app(argc, argv);
+    context.snapshot = true;
+    TForm1 form(context, nullptr);
+    form.SetFormSize();
+    LocalDateTime time;
+    if (request.at) {
+        time = *request.at;
+    } else {
+        const QDateTime now = QDateTime::currentDateTime();
+        time = {now.date().year(), now.date().month(),  now.date().day(),
+                now.time().hour(), now.time().minute(), now.time().second()};
+    }
+    const QImage &picture = form.paintAt(time);
+    if (!picture.save(QString::fromStdString(request.file), "PNG")) {
+        std::fprintf(stderr, "tivora: cannot write the snapshot to %s\n", request.file.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int runTivora(int argc, char **argv)
+{
+    std::filesystem::path executable = ownExecutable();
+    if (executable.empty())
+        executable = std::filesystem::absolute(argv[0]);
+
+    StartupContext context;
+    context.executable = executable;
+    context.dataDir = dataFolder(executable);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (const std::string &a : args)
+        context.arguments << QString::fromStdString(a);
+
+    if (!args.empty() && args[0] == "--snapshot") {
+        SnapshotRequest request;
+        if (args.size() != 2 && !(args.size() == 4 && args[2] == "--at")) {
+            std::fprintf(stderr, "%s\n", Usage);
+            return 2;
+        }
+        request.file = args[1];
+        if (args.size() == 4 && !(request.at = parseLocalTime(args[3]))) {
+            std::fprintf(stderr, "tivora: not a local time: %s\n%s\n", args[3].c_str(), Usage);
+            return 2;
+        }
+        choosePlatform(true);
+        return runSnapshot(argc, argv, context, request);
+    }
+
+    // First start: write the manifest, start anew without arguments and end.
+    const std::filesystem::path manifest = manifestFile(executable);
+    std::error_code ec;
+    if (!std::filesystem::exists(manifest, ec)) {
+        if (!canWriteFile(manifest) || !writeFileAtomically(manifest, manifestText()))
+            return showStartupError(argc, argv, "Cannot create file " + manifest.string());
+        setHiddenSystemArchive(manifest);
+        relaunch(executable);
+        return 0;
+    }
+
+    if (!choosePlatform(false)) {
+        std::fprintf(stderr,
+                     "tivora: no display to show the widget on (DISPLAY is not set); "
+                     "run it on a desktop, or paint a picture with --snapshot FILE.png\n");
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    // The toolkit names its hidden client-leader window after the application; that
+    // name must not be the title by which instances find each other.
+    QApplication::setApplicationName(QStringLiteral("tivora"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    AppWindow appWindow;
+    TForm1 form(context, &appWindow);
+    form.show();
+    return QApplication::exec();
+}
+
+} // namespace tivora

@@ -1,0 +1,368 @@
+#include "render/qt_canvas.h"
+
+#include <QFontMetrics>
+#include <QPen>
+#include <QStaticText>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <unordered_map>
+
+namespace tivora {
+
+namespace {
+
+// Coordinates are cut to this range before they reach QPainter: far outside any picture,
+// yet small enough that widths and heights cannot overflow an int.
+constexpr int CoordLimit = 1 << 24;
+// A hand-edited skin can ask for any point size; glyphs taller than this are not drawn
+// larger, so an absurd size cannot exhaust memory in the glyph cache.
+constexpr int MaxFontPixels = 2048;
+// Bounds of the text caches: the skin's three fonts fit with room to spare. Texts are
+// pruned after every picture; the text limit only matters for a caller that never asks
+// for the finished picture.
+constexpr size_t MaxCachedFonts = 8;
+constexpr size_t MaxCachedTexts = 4096;
+
+int clampCoord(int v)
+{
+    return std::clamp(v, -CoordLimit, CoordLimit);
+}
+
+QColor toQColor(Color c)
+{
+    return QColor(c.r, c.g, c.b);
+}
+
+Color fromQRgb(QRgb p)
+{
+    return {std::uint8_t(qRed(p)), std::uint8_t(qGreen(p)), std::uint8_t(qBlue(p))};
+}
+
+QPen toQPen(const Pen &pen)
+{
+    // Width 0 and below draw one pixel wide, like width 1. Caps and joins are Qt's
+    // defaults: without antialiasing a square cap draws both end pixels of a 1-pixel line,
+    // and on 2-pixel hands it looks like a round cap at a quarter of the cost.
+    return QPen(toQColor(pen.color), std::max(pen.width, 1), Qt::SolidLine, Qt::SquareCap,
+                Qt::BevelJoin);
+}
+
+} // namespace
+
+// --- QtBitmap ----------------------------------------------------------------------------
+
+QtBitmap::QtBitmap(QImage image)
+{
+    setImage(std::move(image));
+}
+
+void QtBitmap::setImage(QImage image)
+{
+    if (!image.isNull() && image.format() != QImage::Format_RGB32)
+        image = image.convertToFormat(QImage::Format_RGB32);
+    m_image = std::move(image);
+}
+
+Color QtBitmap::pixel(int x, int y) const
+{
+    // Outside the picture (and for an empty picture) the answer is white, the skins'
+    // background colour: a skin that failed to load then gives a white window on which
+    // the black default texts stay readable, not a black one.
+    if (!m_image.valid(x, y))
+        return White;
+    return fromQRgb(m_image.pixel(x, y));
+}
+
+// --- QtCanvas ----------------------------------------------------------------------------
+
+struct QtCanvas::FontCache
+{
+    struct Text
+    {
+        QString text;
+        int width = 0;
+        bool drawn = false;
+        std::uint64_t picture = 0; // the picture that last used it
+        // Made on the second draw: laying a text out once costs more than drawing it
+        // directly, and the time in digits is rarely drawn twice.
+        std::optional<QStaticText> laidOut;
+    };
+
+    FontCache(const FontSpec &s, int dpi) : spec(s), font(toQFont(s, dpi)), metrics(font) { }
+
+    Text &text(const std::string &t, std::uint64_t picture)
+    {
+        auto it = texts.find(t);
+        if (it == texts.end()) {
+            if (texts.size() >= MaxCachedTexts)
+                texts.clear();
+            Text entry;
+            entry.text = QString::fromStdString(t);
+            entry.width = metrics.horizontalAdvance(entry.text);
+            it = texts.emplace(t, std::move(entry)).first;
+        }
+        it->second.picture = picture;
+        return it->second;
+    }
+
+    FontSpec spec;
+    QFont font;
+    QFontMetrics metrics;
+    std::unordered_map<std::string, Text> texts;
+};
+
+QtCanvas::QtCanvas(int dpi) : m_dpi(dpi > 0 ? dpi : 96) { }
+
+QtCanvas::~QtCanvas()
+{
+    endPainting();
+}
+
+void QtCanvas::resize(int width, int height)
+{
+    endPainting();
+    if (width <= 0 || height <= 0) {
+        m_image = QImage();
+        return;
+    }
+    // A size beyond what QImage can hold gives a null image; every drawing call then does
+    // nothing.
+    m_image = QImage(width, height, QImage::Format_RGB32);
+    if (!m_image.isNull())
+        m_image.fill(Qt::white);
+}
+
+const QImage &QtCanvas::image()
+{
+    endPainting();
+    if (m_textUsed) {
+        // Keep only what this picture drew: the next one draws nearly the same texts.
+        for (auto &f : m_fonts)
+            std::erase_if(f->texts, [&](const auto &t) { return t.second.picture != m_picture; });
+        ++m_picture;
+        m_textUsed = false;
+    }
+    return m_image;
+}
+
+QPainter &QtCanvas::painter()
+{
+    if (!m_painter) {
+        m_painter = std::make_unique<QPainter>(&m_image);
+        m_painter->setRenderHint(QPainter::Antialiasing, false);
+        m_painterFont = nullptr;
+    }
+    return *m_painter;
+}
+
+void QtCanvas::endPainting() const
+{
+    if (m_painter) {
+        m_painter->end();
+        m_painter.reset();
+        m_painterFont = nullptr;
+    }
+}
+
+QtCanvas::FontCache &QtCanvas::currentFont()
+{
+    if (!m_fonts.empty() && m_fonts.front()->spec == font())
+        return *m_fonts.front();
+    auto it = std::find_if(m_fonts.begin(), m_fonts.end(),
+                           [&](const auto &entry) { return entry->spec == font(); });
+    if (it == m_fonts.end()) {
+        if (m_fonts.size() >= MaxCachedFonts) {
+            if (m_painterFont == m_fonts.back().get())
+                m_painterFont = nullptr;
+            m_fonts.pop_back();
+        }
+        m_fonts.insert(m_fonts.begin(), std::make_unique<FontCache>(font(), m_dpi));
+    } else {
+        std::rotate(m_fonts.begin(), it, it + 1);
+    }
+    return *m_fonts.front();
+}
+
+void QtCanvas::fillRect(int left, int top, int right, int bottom)
+{
+    if (m_image.isNull())
+        return;
+    // Only the part inside the picture matters; clipping first keeps the size in range.
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, m_image.width());
+    bottom = std::min(bottom, m_image.height());
+    if (right <= left || bottom <= top)
+        return;
+    painter().fillRect(QRect(left, top, right - left, bottom - top), toQColor(brush().color));
+}
+
+void QtCanvas::line(int x1, int y1, int x2, int y2)
+{
+    if (m_image.isNull())
+        return;
+    QPainter &p = painter();
+    p.setPen(toQPen(pen()));
+    p.drawLine(QLine(clampCoord(x1), clampCoord(y1), clampCoord(x2), clampCoord(y2)));
+}
+
+void QtCanvas::rectangle(int left, int top, int right, int bottom)
+{
+    if (m_image.isNull())
+        return;
+    left = clampCoord(left);
+    top = clampCoord(top);
+    right = clampCoord(right);
+    bottom = clampCoord(bottom);
+    if (right <= left || bottom <= top)
+        return;
+    QPainter &p = painter();
+    p.setPen(toQPen(pen()));
+    if (brush().solid)
+        p.setBrush(toQColor(brush().color));
+    else
+        p.setBrush(Qt::NoBrush);
+    // Without antialiasing, a 1-pixel outline of QRect(l, t, w, h) covers columns l..l+w
+    // and rows t..t+h, so this puts the edges on columns left and right-1, rows top and
+    // bottom-1.
+    p.drawRect(QRect(left, top, right - left - 1, bottom - top - 1));
+}
+
+void QtCanvas::roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH)
+{
+    if (m_image.isNull())
+        return;
+    if (ellipseW <= 1 || ellipseH <= 1) {
+        rectangle(left, top, right, bottom);
+        return;
+    }
+    left = clampCoord(left);
+    top = clampCoord(top);
+    right = clampCoord(right);
+    bottom = clampCoord(bottom);
+    if (right <= left || bottom <= top)
+        return;
+    QPainter &p = painter();
+
+    if (ellipseW <= 3 && ellipseH <= 3 && pen().width <= 1) {
+        // A corner ellipse this small rounds each corner by one pixel. QPainter's path
+        // rasteriser places such tiny corners unevenly, so the box is built from exact
+        // spans: the inside, then the four edges without their corner pixels.
+        if (brush().solid && right - left > 2 && bottom - top > 2)
+            p.fillRect(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2),
+                       toQColor(brush().color));
+        const QColor c = toQColor(pen().color);
+        if (right - left > 2) {
+            p.fillRect(QRect(left + 1, top, right - left - 2, 1), c);
+            p.fillRect(QRect(left + 1, bottom - 1, right - left - 2, 1), c);
+        }
+        if (bottom - top > 2) {
+            p.fillRect(QRect(left, top + 1, 1, bottom - top - 2), c);
+            p.fillRect(QRect(right - 1, top + 1, 1, bottom - top - 2), c);
+        }
+        return;
+    }
+
+    p.setPen(toQPen(pen()));
+    if (brush().solid)
+        p.setBrush(toQColor(brush().color));
+    else
+        p.setBrush(Qt::NoBrush);
+    // The half-pixel shift centres the path on the pixel grid, which places larger corners
+    // evenly.
+    p.drawRoundedRect(QRectF(left + 0.5, top + 0.5, right - left - 1, bottom - top - 1),
+                      ellipseW / 2.0, ellipseH / 2.0, Qt::AbsoluteSize);
+}
+
+void QtCanvas::textOut(int x, int y, const std::string &text)
+{
+    if (m_image.isNull() || text.empty())
+        return;
+    FontCache &f = currentFont();
+    FontCache::Text &t = f.text(text, m_picture);
+    m_textUsed = true;
+    QPainter &p = painter();
+    if (m_painterFont != &f) {
+        p.setFont(f.font);
+        m_painterFont = &f;
+    }
+    p.setPen(toQColor(Color::fromRef(font().color)));
+    const QPoint topLeft(clampCoord(x), clampCoord(y));
+    if (!t.drawn) {
+        t.drawn = true;
+        // QPainter places plain text by its baseline, one ascent below the top.
+        p.drawText(QPoint(topLeft.x(), clampCoord(topLeft.y() + f.metrics.ascent())), t.text);
+        return;
+    }
+    if (!t.laidOut) {
+        t.laidOut.emplace(t.text);
+        t.laidOut->setTextFormat(Qt::PlainText); // a description is never markup
+    }
+    p.drawStaticText(topLeft, *t.laidOut); // placed by its top-left corner
+}
+
+TextSize QtCanvas::textSize(const std::string &text)
+{
+    FontCache &f = currentFont();
+    m_textUsed = true;
+    return {f.text(text, m_picture).width, f.metrics.height()};
+}
+
+void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)
+{
+    if (m_image.isNull() || bitmap.width() <= 0 || bitmap.height() <= 0)
+        return;
+    const QPoint at(clampCoord(x), clampCoord(y));
+    if (const auto *qb = dynamic_cast<const QtBitmap *>(&bitmap)) {
+        painter().drawImage(at, qb->image());
+        return;
+    }
+    // Any other bitmap is copied pixel by pixel first.
+    QImage copy(bitmap.width(), bitmap.height(), QImage::Format_RGB32);
+    if (copy.isNull())
+        return;
+    for (int row = 0; row < copy.height(); ++row) {
+        auto *line = reinterpret_cast<QRgb *>(copy.scanLine(row));
+        for (int col = 0; col < copy.width(); ++col) {
+            const Color c = bitmap.pixel(col, row);
+            line[col] = qRgb(c.r, c.g, c.b);
+        }
+    }
+    painter().drawImage(at, copy);
+}
+
+Color QtCanvas::pixel(int x, int y) const
+{
+    endPainting();
+    // Outside the picture: white, as for the skin bitmap.
+    if (!m_image.valid(x, y))
+        return White;
+    return fromQRgb(m_image.pixel(x, y));
+}
+
+QFont toQFont(const FontSpec &spec, int dpi)
+{
+    QFont f; // the application's default font
+    if (!spec.name.empty())
+        f.setFamily(QString::fromStdString(spec.name));
+    if (dpi <= 0)
+        dpi = 96;
+    // Every font gets a pixel size, the default one included, so that measuring (on the
+    // screen) and drawing (on an image) agree whatever each device's resolution.
+    double pixels = 0;
+    if (spec.size > 0)
+        pixels = spec.size * double(dpi) / 72.0;
+    else if (f.pointSizeF() > 0)
+        pixels = f.pointSizeF() * dpi / 72.0;
+    if (pixels > 0)
+        f.setPixelSize(int(std::clamp(std::lround(pixels), 1L, long(MaxFontPixels))));
+    f.setBold(spec.bold);
+    f.setItalic(spec.italic);
+    f.setUnderline(spec.underline);
+    f.setStrikeOut(false);
+    return f;
+}
+
+} // namespace tivora

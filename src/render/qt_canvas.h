@@ -1,0 +1,82 @@
+#pragma once
+
+#include "render/canvas.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace tivora {
+
+// A skin bitmap held in a QImage (24-bit RGB in memory as Format_RGB32).
+class QtBitmap : public Bitmap
+{
+public:
+    QtBitmap() = default;
+    explicit QtBitmap(QImage image);
+    int width() const override { return m_image.width(); }
+    int height() const override { return m_image.height(); }
+    Color pixel(int x, int y) const override;
+    const QImage &image() const { return m_image; }
+    void setImage(QImage image);
+    bool isNull() const { return m_image.isNull(); }
+
+private:
+    QImage m_image;
+};
+
+// The canvas over an off-screen QImage. Drawing is not antialiased, so 1-pixel outlines
+// land on exactly the pixels the canvas contract names. The drawing state survives
+// resize(), as the repaint logic relies on.
+class QtCanvas : public Canvas
+{
+public:
+    explicit QtCanvas(int dpi = 96);
+    ~QtCanvas() override;
+
+    // Reallocates the picture (contents undefined until painted); keeps the state.
+    void resize(int width, int height);
+    // Ends any open painter and gives the finished picture.
+    const QImage &image();
+
+    int width() const override { return m_image.width(); }
+    int height() const override { return m_image.height(); }
+    void fillRect(int left, int top, int right, int bottom) override;
+    void line(int x1, int y1, int x2, int y2) override;
+    void rectangle(int left, int top, int right, int bottom) override;
+    void roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH) override;
+    void textOut(int x, int y, const std::string &text) override;
+    TextSize textSize(const std::string &text) override;
+    void drawBitmap(int x, int y, const Bitmap &bitmap) override;
+    Color pixel(int x, int y) const override;
+
+private:
+    struct FontCache;
+
+    QPainter &painter();
+    void endPainting() const;
+    // The cache entry of the current FontSpec, made on first use.
+    FontCache &currentFont();
+
+    int m_dpi;
+    QImage m_image;
+    // Kept open between calls while drawing goes on; pixel() ends it, hence mutable.
+    mutable std::unique_ptr<QPainter> m_painter;
+    // The repaint runs every second all day and draws the same descriptions and dates each
+    // time, so each font keeps its QFont, metrics and laid-out texts; most recent first.
+    std::vector<std::unique_ptr<FontCache>> m_fonts;
+    // The font last set on the open painter.
+    mutable const FontCache *m_painterFont = nullptr;
+    // Pictures finished by image() since texts were last used; image() drops the texts
+    // that the picture just finished did not use (yesterday's date, last second's time).
+    std::uint64_t m_picture = 0;
+    bool m_textUsed = false;
+};
+
+// QFont for a skin font at the given screen DPI (pixel height set from the point size).
+QFont toQFont(const FontSpec &spec, int dpi);
+
+} // namespace tivora

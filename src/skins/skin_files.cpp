@@ -1,0 +1,205 @@
+#include "skins/skin_files.h"
+
+#include "base/file_access.h"
+#include "base/ini_file.h"
+#include "render/qt_canvas.h"
+#include "skins/skin_params.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QStringList>
+
+#include <optional>
+#include <string>
+
+// The resource file is compiled into a static library; referencing its initialiser here
+// makes sure the linker keeps it. Q_INIT_RESOURCE must be used outside any namespace.
+static void initTivoraResources()
+{
+    Q_INIT_RESOURCE(tivora);
+}
+
+namespace tivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Skin images are small pictures; anything beyond these limits is treated as an image
+// that cannot be loaded rather than allocating for what a damaged header claims.
+constexpr int MaxImageSide = 16384;
+constexpr int MaxImageMegabytes = 128;
+
+QString toQString(const fs::path &path)
+{
+#ifdef _WIN32
+    return QString::fromStdWString(path.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+}
+
+fs::path toPath(const QString &path)
+{
+#ifdef _WIN32
+    return fs::path(path.toStdWString());
+#else
+    return fs::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+// A skin name becomes a file name inside the Skins folder; a name that could point
+// anywhere else (a path separator or a NUL byte) names no skin at all.
+bool isUsableName(const std::string &name)
+{
+    return !name.empty() && name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+// The skin file named fileName in the folder. The exact name wins; otherwise, as skin
+// names are compared without regard to letter case, the first regular file (in name
+// order) whose name matches without regard to case. Folders never count as skin files.
+std::optional<QString> findSkinFile(const QDir &folder, const QString &fileName)
+{
+    const QString exact = folder.filePath(fileName);
+    if (QFileInfo(exact).isFile())
+        return exact;
+    const QStringList names =
+        folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString &name : names) {
+        if (name.compare(fileName, Qt::CaseInsensitive) != 0)
+            continue;
+        const QString candidate = folder.filePath(name);
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+QString skinFileName(const std::string &skin, const char *extension)
+{
+    return QString::fromStdString(skin) + QLatin1String(extension);
+}
+
+std::string describe(const QString &file)
+{
+    return file.toStdString();
+}
+
+// Loads a skin image from a BMP file, ready for drawing (32-bit RGB). Throws SkinError
+// when the file is missing, is no BMP, is damaged or claims an absurd size.
+QImage loadSkinImage(const QString &file)
+{
+    if (!QFileInfo(file).isFile())
+        throw SkinError("No skin image " + describe(file));
+    QImageReader reader(file, "bmp");
+    reader.setAutoDetectImageFormat(false);
+    reader.setAllocationLimit(MaxImageMegabytes);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > MaxImageSide || size.height() > MaxImageSide))
+        throw SkinError("Skin image too large: " + describe(file));
+    QImage image = reader.read();
+    if (image.isNull())
+        throw SkinError("Unable to load skin image " + describe(file));
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// Writes the image as a 24-bit BMP file, atomically, so that a failed write never
+// leaves a truncated image behind.
+void saveBmp24(const QImage &image, const QString &file)
+{
+    const fs::path target = toPath(file);
+    if (image.isNull() || !canWriteFile(target))
+        throw SkinError("Unable to write to " + describe(file));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP"))
+        throw SkinError("Unable to write to " + describe(file));
+    if (!writeFileAtomically(target, std::string_view(bytes.constData(), bytes.size())))
+        throw SkinError("Unable to write to " + describe(file));
+}
+
+} // namespace
+
+fs::path skinsFolder(const fs::path &dataDir)
+{
+    return dataDir / "Skins";
+}
+
+QImage builtInDefaultSkin()
+{
+    static const bool registered = (initTivoraResources(), true);
+    (void)registered;
+    return QImage(QStringLiteral(":/skins/default.bmp"), "BMP");
+}
+
+void LoadSkin(const fs::path &dataDir, TOptions &options, QtBitmap &skin, int dpi)
+{
+    const QString folderPath = toQString(skinsFolder(dataDir));
+    QDir folder(folderPath);
+
+    // The Skins folder, one level below the data folder.
+    if (!QFileInfo(folderPath).isDir() && !QDir().mkdir(folderPath)) {
+        skin.setImage(builtInDefaultSkin().convertToFormat(QImage::Format_RGB32));
+        throw SkinError("Unable to create " + describe(folderPath));
+    }
+
+    // The default skin's two files, each only when it is missing.
+    const QString defaultBmp = skinFileName(DefaultSkinName, ".bmp");
+    const QString defaultIni = skinFileName(DefaultSkinName, ".ini");
+    if (!findSkinFile(folder, defaultBmp)) {
+        const QImage image = builtInDefaultSkin();
+        skin.setImage(image.convertToFormat(QImage::Format_RGB32));
+        saveBmp24(image, folder.filePath(defaultBmp));
+    }
+    if (!findSkinFile(folder, defaultIni)) {
+        IniFile ini(toPath(folder.filePath(defaultIni)));
+        writeDefaultSkinIni(ini);
+        ini.close();
+    }
+
+    // Which skin is current: the named one when both its files exist, else the default.
+    std::optional<QString> imageFile;
+    std::optional<QString> paramFile;
+    if (isUsableName(options.Skin)) {
+        imageFile = findSkinFile(folder, skinFileName(options.Skin, ".bmp"));
+        paramFile = findSkinFile(folder, skinFileName(options.Skin, ".ini"));
+    }
+    if (!imageFile || !paramFile) {
+        options.Skin = DefaultSkinName;
+        imageFile = findSkinFile(folder, defaultBmp);
+        paramFile = findSkinFile(folder, defaultIni);
+        if (!imageFile || !paramFile)
+            throw SkinError("The default skin is missing in " + describe(folderPath));
+    }
+
+    // Image and parameters reach the caller together, only when both could be read.
+    const QImage image = loadSkinImage(*imageFile);
+    TOptions loaded = options;
+    IniFile ini(toPath(*paramFile));
+    readSkinParameters(ini, loaded, image.width(), image.height(), dpi);
+    skin.setImage(image);
+    options = loaded;
+}
+
+void SaveSkin(const fs::path &dataDir, const TOptions &options, QtBitmap &skin)
+{
+    if (!isUsableName(options.Skin))
+        throw SkinError("Not a skin name: " + options.Skin);
+    const QDir folder(toQString(skinsFolder(dataDir)));
+    const QString imageName = skinFileName(options.Skin, ".bmp");
+    const QString paramName = skinFileName(options.Skin, ".ini");
+
+    skin.setImage(
+        loadSkinImage(findSkinFile(folder, imageName).value_or(folder.filePath(imageName))));
+
+    IniFile ini(toPath(findSkinFile(folder, paramName).value_or(folder.filePath(paramName))));
+    writeSkinParameters(ini, options);
+    ini.close();
+}
+
+} // namespace tivora

@@ -1,0 +1,53 @@
+# The settings file written on close, a write-protected settings file (one warning per
+# save, and the program still ends), a manifest that cannot be created, no display.
+source "$(dirname "$0")/lib.sh" "$@"
+start_display
+prepare_manifest
+
+start_tivora
+close_window "$(window_of "$LAST_PID" Tivora)"
+wait_exit "$LAST_PID" 0
+expected=$(printf '%s\n' '[Main]' Width=10 ShowArray=1 ShowDate=1 ShowDesc=1 ShowDigits=1 \
+    ShowDelimiters=0 ShowWhiteBG=0 ShowTextWhiteBG=0 ShowSystemTime=1 Skin=Default \
+    ActiveTr=255 PassiveTr=255 StayOnTop=1 SysTimeDesc=System pTop=263 pLeft=373)
+[ "$(tr -d '\r' <"$TIVORA_HOME/tivora.ini")" = "$expected" ] \
+    || fail "unexpected settings file: $(cat "$TIVORA_HOME/tivora.ini")"
+[ -f "$TIVORA_HOME/Skins/Default.bmp" ] && [ -f "$TIVORA_HOME/Skins/Default.ini" ] \
+    || fail "default skin not created"
+
+# Read-only settings: the warning box shows once; after it is dismissed the program ends.
+chmod 0444 "$TIVORA_HOME/tivora.ini"
+before=$(md5sum <"$TIVORA_HOME/tivora.ini")
+start_tivora
+pid=$LAST_PID
+"$SEND_CLOSE" "$(window_of "$pid" Tivora)" 0
+has_box() { [ -n "$(window_of "$1" "$2")" ]; }
+wait_until "the warning box" has_box "$pid" Warning
+box=$(window_of "$pid" Warning)
+sleep 0.5
+[ "$(exact_titles Warning $(xdotool search --all --pid "$pid" --name Warning) | wc -l)" -eq 1 ] \
+    || fail "more than one warning"
+xdotool windowfocus "$box" key Return
+wait_exit "$pid" 0
+[ "$(md5sum <"$TIVORA_HOME/tivora.ini")" = "$before" ] || fail "read-only settings file changed"
+ls -A "$TIVORA_HOME" | grep -q '^\.tivora' && fail "temporary file left behind"
+
+# A manifest that cannot be created: "Application Error" box, then exit code 1.
+locked="$WORK/locked"
+mkdir -p "$locked"
+chmod 0555 "$locked"
+TIVORA_HOME=$locked "$TIVORA" >>"$WORK/tivora.log" 2>&1 &
+pid=$!
+wait_until "the error box" has_box "$pid" "Application Error"
+xdotool windowfocus "$(window_of "$pid" "Application Error")" key Return
+wait_exit "$pid" 1
+[ -z "$(ls -A "$locked")" ] || fail "files written into a write-protected folder"
+
+# Without a display: one clear line, a non-zero exit code, no abort.
+set +e
+out=$(env -u DISPLAY -u QT_QPA_PLATFORM "$TIVORA" 2>&1)
+code=$?
+set -e
+[ "$code" -ne 0 ] && [ "$code" -lt 128 ] || fail "exit code $code without a display"
+[ "$(printf '%s\n' "$out" | wc -l)" -eq 1 ] && grep -q 'display' <<<"$out" || fail "unclear message: $out"
+echo "settings files: ok"

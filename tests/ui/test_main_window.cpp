@@ -1,0 +1,306 @@
+#include "app/app_window.h"
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+
+using namespace tivora;
+namespace fs = std::filesystem;
+
+namespace {
+
+class MainWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        dir = fs::path(tmp.path().toStdString());
+        services.trayAvailable = [this] { return trayAvailable; };
+        services.warning = [this](const QString &title, const QString &text) {
+            warnings.push_back((title + "|" + text).toStdString());
+        };
+        services.now = [] { return LocalDateTime {2026, 12, 7, 10, 10, 45}; };
+        services.workArea = [] { return QRect(0, 0, 1280, 1000); };
+    }
+    void TearDown() override
+    {
+        form.reset();
+        app.reset();
+        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+    }
+
+    void writeSettings(const std::string &text)
+    {
+        std::ofstream(dir / "tivora.ini", std::ios::binary) << text;
+    }
+    std::string settingsText() const
+    {
+        std::ifstream in(dir / "tivora.ini", std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    TForm1 &create(QStringList args = {})
+    {
+        app = std::make_unique<AppWindow>();
+        StartupContext ctx {dir / "tivora", dir, args, false};
+        form = std::make_unique<TForm1>(ctx, app.get(), services);
+        return *form;
+    }
+    void sendMouse(QEvent::Type type, QPoint local, Qt::MouseButton button,
+                   Qt::MouseButtons buttons)
+    {
+        QMouseEvent e(type, QPointF(local), QPointF(form->mapToGlobal(local)), button, buttons,
+                      Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &e);
+    }
+    void sendMouseAtGlobal(QEvent::Type type, QPoint global, Qt::MouseButton button,
+                           Qt::MouseButtons buttons)
+    {
+        QMouseEvent e(type, QPointF(form->mapFromGlobal(global)), QPointF(global), button, buttons,
+                      Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &e);
+    }
+
+    QTemporaryDir tmp;
+    fs::path dir;
+    DesktopServices services;
+    bool trayAvailable = true;
+    std::vector<std::string> warnings;
+    std::unique_ptr<AppWindow> app;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace
+
+TEST_F(MainWindow, CreationLoadsSettingsSkinAndStartsTheTimer)
+{
+    writeSettings("[Main]\nWidth=2\npLeft=50\npTop=60\nStayOnTop=0\nShowSystemTime=0\n"
+                  "[Tivora]\nClock_01_h=3\nClock_01_Desc=East\nClock_02_h=-5\n");
+    TForm1 &f = create();
+    EXPECT_EQ(f.pos(), QPoint(50, 60));
+    EXPECT_FALSE(f.stayOnTop());
+    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_EQ(f.Timer1->interval(), 1000);
+    EXPECT_EQ(f.options.Skin, "Default");
+    EXPECT_EQ(f.options.cWindth, 139);
+    EXPECT_FALSE(f.options.ShowSystemTime) << "user clocks exist, the setting stays off";
+    ASSERT_EQ(f.clocks.size(), 3u);
+    EXPECT_EQ(f.clocks[0].hour, -5);
+    EXPECT_TRUE(f.clocks[1].isSystemTime());
+    EXPECT_FALSE(f.opacitySwitch());
+    EXPECT_TRUE(f.windowFlags().testFlag(Qt::Tool));
+    EXPECT_TRUE(f.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_FALSE(fs::exists(dir / "tivora.manifest"));
+
+    // Shown: sized to the grid of two columns and one row (system time hidden).
+    f.show();
+    EXPECT_EQ(f.size(), QSize(2 * 139, 220));
+    EXPECT_EQ(f.picture().size(), QSize(2 * 139, 220));
+    EXPECT_TRUE(app->isHidden());
+}
+
+TEST_F(MainWindow, SystemTimeSwitchedOnWhenThereAreNoUserClocks)
+{
+    writeSettings("[Main]\nShowSystemTime=0\n");
+    EXPECT_TRUE(create().options.ShowSystemTime);
+}
+
+TEST_F(MainWindow, ADamagedSkinImageEndsCreationAtThatStep)
+{
+    fs::create_directories(dir / "Skins");
+    std::ofstream(dir / "Skins" / "Broken.bmp") << "not an image";
+    std::ofstream(dir / "Skins" / "Broken.ini") << "[Main]\n";
+    writeSettings("[Main]\nSkin=Broken\nActiveTr=100\n");
+    TForm1 &f = create();
+    EXPECT_FALSE(f.Timer1->isActive());
+    EXPECT_FALSE(f.opacitySwitch()) << "opacity is switched after the skin is loaded";
+    // The window is still created and can be shown and closed.
+    f.show();
+    f.close();
+    EXPECT_NE(settingsText().find("Skin=Broken"), std::string::npos);
+}
+
+TEST_F(MainWindow, OpacityFollowsTheCursorAndIsSetOnlyOnChange)
+{
+    writeSettings("[Main]\nActiveTr=255\nPassiveTr=100\npLeft=100\npTop=100\n");
+    TForm1 &f = create();
+    ASSERT_TRUE(f.opacitySwitch());
+    EXPECT_EQ(f.opacityValue(), 200) << "the layout's value until the first repaint";
+    f.show();
+    const QRect g = f.frameGeometry();
+    QCursor::setPos(g.left() + g.width(), g.top() + 5); // the column just past the right edge
+    f.PaintClocks();
+    EXPECT_EQ(f.opacityValue(), 255);
+    QCursor::setPos(g.left() + g.width() + 1, g.top() + 5);
+    f.PaintClocks();
+    EXPECT_EQ(f.opacityValue(), 100);
+    EXPECT_NEAR(f.windowOpacity(), 100 / 255.0, 0.01);
+}
+
+TEST_F(MainWindow, SaveFailureWarnsOncePerSaveAndCloseStillEnds)
+{
+    TForm1 &f = create();
+    f.show();
+    writeSettings("[Main]\nWidth=4\n");
+    fs::permissions(dir / "tivora.ini", fs::perms::owner_read);
+    f.SaveOptions();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], "Warning|Не удалось сохранить настройки");
+    f.LangMessages.setText(1, "Could not save");
+    f.close();
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[1], "Warning|Could not save");
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(settingsText(), "[Main]\nWidth=4\n");
+}
+
+TEST_F(MainWindow, CloseSavesPositionAndNothingPaintsAfterwards)
+{
+    TForm1 &f = create();
+    f.show();
+    f.move(321, 123);
+    f.N4->trigger();
+    const std::string text = settingsText();
+    EXPECT_NE(text.find("pTop=123\npLeft=321"), std::string::npos) << text;
+    EXPECT_NE(text.find("StayOnTop=1"), std::string::npos);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(f.Timer1->isActive());
+    f.PaintClocks(); // must not touch the released picture
+    EXPECT_TRUE(f.picture().isNull());
+}
+
+TEST_F(MainWindow, CloseRequestToTheApplicationWindowClosesTheMainWindow)
+{
+    TForm1 &f = create();
+    f.show();
+    app->close();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(fs::exists(dir / "tivora.ini"));
+}
+
+TEST_F(MainWindow, PopupMenuItemsInOrder)
+{
+    TForm1 &f = create();
+    const QList<QAction *> items = f.PopupMenu1->actions();
+    ASSERT_EQ(items.size(), 5);
+    const char *names[] = {"N11", "N1", "N2", "N3", "N4"};
+    const QString captions[] = {"Показать", "Настройки", "О программе", "", "Выход"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(items[i]->objectName(), names[i]);
+        EXPECT_EQ(items[i]->text(), captions[i]);
+    }
+    EXPECT_TRUE(items[3]->isSeparator());
+    EXPECT_EQ(f.tr1->contextMenu(), f.PopupMenu1);
+    EXPECT_TRUE(f.tr1->toolTip().isEmpty());
+    EXPECT_FALSE(f.tr1->icon().isNull());
+}
+
+TEST_F(MainWindow, EscapeAndDoubleClickMinimizeToTheTrayAndClicksBringItBack)
+{
+    TForm1 &f = create();
+    f.show();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+    QApplication::sendEvent(&f, &esc);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(app->isMinimized());
+
+    f.tr1Click(Qt::RightButton);
+    EXPECT_FALSE(f.isVisible());
+    f.tr1Click(Qt::LeftButton);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(app->isMinimized());
+    EXPECT_TRUE(app->isHidden());
+
+    sendMouse(QEvent::MouseButtonDblClick, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_FALSE(f.isVisible());
+
+    // A double-click on the tray icon: its first click shows, the double-click hides.
+    for (bool shownBefore : {false, true}) {
+        if (shownBefore)
+            f.tr1Click(Qt::LeftButton);
+        f.tr1Click(Qt::LeftButton);
+        f.tr1DblClick();
+        EXPECT_FALSE(f.isVisible()) << shownBefore;
+        EXPECT_TRUE(app->isMinimized());
+    }
+    // Minimizing an application that is minimized already does nothing.
+    f.show();
+    f.tr1DblClick();
+    EXPECT_TRUE(f.isVisible());
+}
+
+TEST_F(MainWindow, WithoutANotificationAreaTheWindowStaysShown)
+{
+    trayAvailable = false;
+    TForm1 &f = create();
+    f.show();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+    QApplication::sendEvent(&f, &esc);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(app->isMinimized());
+}
+
+TEST_F(MainWindow, DraggingWithTheLeftButtonSnapsToTheWorkArea)
+{
+    writeSettings("[Main]\npLeft=300\npTop=300\n");
+    TForm1 &f = create();
+    f.show();
+    const QSize size = f.size();
+
+    // Right button: no drag.
+    sendMouse(QEvent::MouseButtonPress, {10, 10}, Qt::RightButton, Qt::RightButton);
+    sendMouseAtGlobal(QEvent::MouseMove, {600, 600}, Qt::NoButton, Qt::RightButton);
+    EXPECT_FALSE(f.isDragging());
+    EXPECT_EQ(f.pos(), QPoint(300, 300));
+    sendMouse(QEvent::MouseButtonRelease, {10, 10}, Qt::RightButton, Qt::NoButton);
+
+    sendMouse(QEvent::MouseButtonPress, {10, 20}, Qt::LeftButton, Qt::LeftButton);
+    ASSERT_TRUE(f.isDragging());
+    sendMouseAtGlobal(QEvent::MouseMove, {400, 410}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(f.pos(), QPoint(390, 390)) << "the grabbed point follows the cursor";
+    sendMouseAtGlobal(QEvent::MouseMove, {18, 29}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(f.pos(), QPoint(0, 9)) << "8 pixels from the left snaps, 9 from the top does not";
+    sendMouseAtGlobal(QEvent::MouseMove,
+                      {1280 - size.width() + 10 + 8, 1000 - size.height() + 20 - 8}, Qt::NoButton,
+                      Qt::LeftButton);
+    EXPECT_EQ(f.pos(), QPoint(1280 - size.width(), 1000 - size.height()));
+
+    // Releasing any button ends the drag.
+    sendMouse(QEvent::MouseButtonRelease, {10, 20}, Qt::MiddleButton, Qt::LeftButton);
+    EXPECT_FALSE(f.isDragging());
+    sendMouseAtGlobal(QEvent::MouseMove, {500, 500}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(f.pos(), QPoint(1280 - size.width(), 1000 - size.height()));
+}
+
+TEST_F(MainWindow, SeeThroughWhiteMasksExactlyTheWhitePixels)
+{
+    writeSettings("[Main]\nShowWhiteBG=1\n");
+    TForm1 &f = create();
+    f.show();
+    f.PaintClocks();
+    const QRegion mask = f.mask();
+    ASSERT_FALSE(mask.isEmpty());
+    const QImage &picture = f.picture();
+    EXPECT_EQ(picture.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_FALSE(mask.contains(QPoint(0, 0))) << "white corner is see-through";
+    EXPECT_TRUE(mask.contains(QPoint(68, 68))) << "the hands' pivot is drawn";
+
+    f.options.ShowWhiteBG = false;
+    f.SetFormSize();
+    f.PaintClocks();
+    EXPECT_TRUE(f.mask().isEmpty());
+}

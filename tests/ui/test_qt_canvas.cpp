@@ -1,0 +1,206 @@
+#include "render/qt_canvas.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace tivora;
+
+namespace {
+
+constexpr Color Red {255, 0, 0}, Green {0, 200, 0};
+
+void clear(QtCanvas &c, int w, int h)
+{
+    c.resize(w, h);
+    c.setBrush({White, true});
+    c.fillRect(0, 0, w, h);
+}
+
+// Every pixel of the canvas equals want(x, y).
+void expectPixels(QtCanvas &c, const std::function<Color(int, int)> &want)
+{
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x)
+            ASSERT_EQ(c.pixel(x, y), want(x, y)) << "pixel " << x << "," << y;
+}
+
+bool dark(Color c)
+{
+    return c.r < 160 || c.g < 160 || c.b < 160;
+}
+
+// How many rows hold a dark pixel in columns from..to-1.
+int inkRows(QtCanvas &c, int from, int to)
+{
+    int rows = 0;
+    for (int y = 0; y < c.height(); ++y) {
+        bool ink = false;
+        for (int x = from; x < to; ++x)
+            ink = ink || dark(c.pixel(x, y));
+        rows += ink;
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(QtCanvas, FillRectExcludesRightAndBottomEdges)
+{
+    QtCanvas c;
+    clear(c, 20, 20);
+    c.setBrush({Red, false}); // the fill colour is used whether or not the fill is solid
+    c.fillRect(5, 6, 10, 9);
+    c.fillRect(-5, -5, 2, 2); // clipped at the picture's edge
+    c.fillRect(15, 15, 12, 18); // right of left: nothing
+    expectPixels(c, [](int x, int y) {
+        return (x >= 5 && x < 10 && y >= 6 && y < 9) || (x < 2 && y < 2) ? Red : White;
+    });
+}
+
+TEST(QtCanvas, RectanglesOutlineAndFill)
+{
+    QtCanvas c;
+    for (int shape = 0; shape < 3; ++shape) { // outline, filled, rounded and filled
+        SCOPED_TRACE(shape);
+        clear(c, 20, 16);
+        c.setPen({Black, 1});
+        c.setBrush({Red, shape > 0});
+        if (shape < 2)
+            c.rectangle(5, 4, 15, 12);
+        else
+            c.roundRect(5, 4, 15, 12, 2, 2);
+        expectPixels(c, [&](int x, int y) {
+            const bool inX = x >= 5 && x <= 14, inY = y >= 4 && y <= 11;
+            const bool edgeX = x == 5 || x == 14, edgeY = y == 4 || y == 11;
+            if (!inX || !inY || (shape == 2 && edgeX && edgeY)) // a round corner is cut
+                return White;
+            return edgeX || edgeY ? Black : shape > 0 ? Red : White;
+        });
+    }
+}
+
+TEST(QtCanvas, LinesIncludeBothEnds)
+{
+    QtCanvas c;
+    clear(c, 20, 20);
+    c.setPen({Black, 1});
+    c.line(3, 4, 12, 4);
+    c.line(2, 8, 10, 14);
+    for (auto [x, y, want] : {std::tuple {3, 4, Black},
+                              {12, 4, Black},
+                              {2, 4, White},
+                              {13, 4, White},
+                              {2, 8, Black},
+                              {10, 14, Black},
+                              {11, 15, White}})
+        EXPECT_EQ(c.pixel(x, y), want) << x << "," << y;
+    c.setPen({Black, 2});
+    c.line(8, 16, 18, 16);
+    EXPECT_EQ(inkRows(c, 14, 15), 2); // two pixels wide
+}
+
+TEST(QtCanvas, TextStandsAtItsTopLeftInTheFontColour)
+{
+    QtCanvas c(96);
+    clear(c, 80, 80);
+    c.setFont({"Arial", 18, Red.ref(), true, false, false});
+    const TextSize size = c.textSize("H");
+    c.textOut(10, 5, "H");
+    int red = 0;
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x)
+            if (const Color p = c.pixel(x, y); dark(p)) {
+                ASSERT_TRUE(x >= 10 && x < 10 + size.width && y >= 5 && y < 5 + size.height)
+                    << x << "," << y;
+                ASSERT_TRUE(p.r >= p.g && p.r >= p.b) << "not red at " << x << "," << y;
+                red += p == Red;
+            }
+    EXPECT_GT(red, 20);
+
+    // A text drawn again (from its cached layout) lands on the same pixels as at first.
+    clear(c, 80, 80);
+    c.setFont({"Arial", 18, 0, false, false, false});
+    c.textOut(10, 2, "Hg");
+    c.textOut(10, 42, "Hg");
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 80; ++x)
+            ASSERT_EQ(c.pixel(x, y), c.pixel(x, y + 40)) << x << "," << y;
+    EXPECT_GT(inkRows(c, 0, 80), 30);
+}
+
+TEST(QtCanvas, FontsFollowTheSkinFont)
+{
+    const QFont f = toQFont({"Arial", 18, 0, true, true, false}, 96);
+    EXPECT_EQ(f.pixelSize(), 24);
+    EXPECT_TRUE(f.bold() && f.italic() && !f.underline());
+    const QFont u = toQFont({"Arial", 18, 0, false, false, true}, 120);
+    EXPECT_EQ(u.pixelSize(), 30);
+    EXPECT_TRUE(!u.bold() && u.underline());
+    EXPECT_LE(toQFont({"Arial", 100000, 0, false, false, false}, 96).pixelSize(), 2048);
+    const QFont def = toQFont({"", 0, 0, false, false, false}, 96);
+    EXPECT_EQ(def.family(), QGuiApplication::font().family());
+    EXPECT_GT(def.pixelSize(), 0);
+
+    // More fonts in turn than are kept at once: each text still gets its own size, also
+    // when the font changes while the painter stays open (pixels read only at the end).
+    QtCanvas c;
+    clear(c, 200, 120);
+    for (int round = 0; round < 2; ++round)
+        for (int size = 6; size <= 60; size += 6) {
+            c.setFont({"Arial", size, 0, false, false, false});
+            EXPECT_EQ(c.textSize("H").height, QFontMetrics(toQFont(c.font(), 96)).height());
+            c.textOut(0, 0, "H");
+        }
+    c.fillRect(0, 0, 200, 120);
+    for (auto [x, size] : {std::pair {0, 60}, std::pair {70, 6}, std::pair {100, 60}}) {
+        c.setFont({"Arial", size, 0, false, false, false});
+        c.textOut(x, 0, "H");
+    }
+    EXPECT_GT(inkRows(c, 0, 70), 50); // the cap height of an 80-pixel font
+    EXPECT_LT(inkRows(c, 70, 100), 12);
+    EXPECT_GT(inkRows(c, 100, 200), 50);
+}
+
+TEST(QtCanvas, DrawBitmapUnscaledAndBitmapEdges)
+{
+    QImage img(3, 2, QImage::Format_RGB888);
+    img.fill(Qt::white);
+    img.setPixel(0, 0, qRgb(1, 2, 3));
+    img.setPixel(2, 1, qRgb(200, 100, 50));
+    const QtBitmap bmp(img);
+    EXPECT_EQ(bmp.image().format(), QImage::Format_RGB32);
+    EXPECT_EQ(bmp.pixel(3, 0), White); // outside the picture
+    EXPECT_EQ(QtBitmap().pixel(0, 0), White);
+
+    QtCanvas c;
+    clear(c, 10, 10);
+    c.drawBitmap(4, 5, bmp);
+    c.drawBitmap(2, 2, QtBitmap()); // nothing to draw
+    expectPixels(c, [](int x, int y) {
+        return x == 4 && y == 5 ? Color {1, 2, 3} : x == 6 && y == 6 ? Color {200, 100, 50} : White;
+    });
+}
+
+TEST(QtCanvas, StateSurvivesResizeAndEmptyPicturesAreHarmless)
+{
+    QtCanvas c;
+    const FontSpec font {"Arial", 12, 255, false, true, false};
+    c.setPen({Red, 2});
+    c.setBrush({Green, false});
+    c.setFont(font);
+    c.resize(0, 0);
+    c.fillRect(0, 0, 10, 10);
+    c.line(0, 0, 5, 5);
+    c.textOut(0, 0, "x");
+    EXPECT_TRUE(c.image().isNull());
+    EXPECT_EQ(c.pixel(0, 0), White);
+
+    c.resize(5, 5);
+    EXPECT_EQ(c.pen(), (Pen {Red, 2}));
+    EXPECT_EQ(c.brush(), (Brush {Green, false}));
+    EXPECT_EQ(c.font(), font);
+    c.fillRect(0, 0, 5, 5);
+    EXPECT_EQ(c.pixel(4, 4), Green);
+}
