@@ -15,6 +15,15 @@ int toInt(long long v)
         std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+// How far above its cell's top a face can draw: hands above a high pivot, texts placed
+// above the cell, and a pixel for wide pens and the text boxes.
+long long reachAboveCell(const TOptions &o)
+{
+    const long long longestHand = std::max({o.hLen, o.mLen, o.sLen});
+    return std::max(
+        {0LL, longestHand + 2 - o.strlY, 2LL - o.DigposY, 2LL - o.DateposY, 2LL - o.DescposY});
+}
+
 } // namespace
 
 GridSize fitGrid(TOptions &options, const TClockList &clocks)
@@ -55,6 +64,11 @@ GridSize fitGrid(TOptions &options, const TClockList &clocks)
 void composeGrid(Canvas &canvas, const FaceContext &ctx, const TClockList &clocks)
 {
     const TOptions &o = ctx.options;
+    // Rows grow downwards, so once a row starts below everything its faces could draw
+    // into, no later face can show either; a list of thousands of clocks in a window cut
+    // to the largest size then costs no more than the faces that are seen. Every face
+    // leaves the drawing state the same way, so skipping them changes nothing on screen.
+    const long long lastVisibleTop = canvas.height() + reachAboveCell(o);
 
     // The background takes whatever fill colour the last face left behind.
     canvas.setBrush({canvas.brush().color, true});
@@ -65,6 +79,8 @@ void composeGrid(Canvas &canvas, const FaceContext &ctx, const TClockList &clock
     for (const TClock &entry : clocks) {
         if (!o.ShowSystemTime && entry.isSystemTime())
             continue;
+        if (row * o.cHeight >= lastVisibleTop && row > 0)
+            break;
         try {
             PaintClock(canvas, ctx, toInt(column * o.cWindth), toInt(row * o.cHeight), entry);
         } catch (...) {

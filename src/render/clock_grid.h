@@ -9,7 +9,7 @@ struct GridSize
 {
     int columns = 0;
     int rows = 0;
-    int width = 0;  // pixels
+    int width = 0; // pixels
     int height = 0; // pixels
     bool operator==(const GridSize &) const = default;
 };

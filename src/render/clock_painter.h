@@ -13,7 +13,7 @@ struct FaceContext
 {
     const TOptions &options;
     const Bitmap &skin;
-    LocalDateTime now;         // the local date and time of this repaint
+    LocalDateTime now; // the local date and time of this repaint
     std::string timeSeparator; // the locale's time separator
 };
 

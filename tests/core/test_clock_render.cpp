@@ -256,6 +256,27 @@ TEST(ClockGrid, ComposePlacesShownFacesInOrder)
     EXPECT_EQ(corners(h.canvas), V({0, 0, 0, 220, 0, 440, 0, 660}));
 }
 
+TEST(ClockGrid, FacesThatCannotReachThePictureAreNotPainted)
+{
+    const TClockList many(10, clock(1, 0, "x"));
+    Face f; // a 1000 pixel high canvas, one 220 pixel face per row
+    f.o.Width = 1;
+    f.o.ShowDigits = f.o.ShowTextWhiteBG = true;
+    f.o.DigposY = 2;
+    f.compose(many);
+    EXPECT_EQ(f.canvas.ofKind(Op::DrawBitmap).size(), 5u); // rows starting at 0 .. 880
+    const Brush leftByFaces = f.canvas.brush();
+
+    // Texts placed far above their cell still reach the picture from a row further down.
+    Face g;
+    g.o.Width = 1;
+    g.o.ShowDigits = g.o.ShowTextWhiteBG = true;
+    g.o.DigposY = -300;
+    g.compose(many);
+    EXPECT_EQ(g.canvas.ofKind(Op::DrawBitmap).size(), 6u);
+    EXPECT_EQ(g.canvas.brush(), leftByFaces) << "skipping faces keeps the carried state";
+}
+
 TEST(ClockGrid, BackgroundTakesTheFillColourTheLastFaceLeft)
 {
     Face f;
