@@ -6,6 +6,8 @@
 #include "base/file_access.h"
 #include "base/paths.h"
 #include "platform/process.h"
+#include "platform/termination.h"
+#include "platform/window_state.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -38,12 +40,6 @@ std::optional<LocalDateTime> parseLocalTime(const std::string &text)
                           t.time().hour(), t.time().minute(), t.time().second()};
 }
 
-bool hasDisplay()
-{
-    const char *display = std::getenv("DISPLAY");
-    return display && *display;
-}
-
 // Picks the platform before the application exists: the widget places itself and reads
 // the global cursor, which needs X11 (XWayland on Wayland desktops). A snapshot without
 // a display paints off-screen.
@@ -51,7 +47,7 @@ bool choosePlatform(bool snapshot)
 {
     if (std::getenv("QT_QPA_PLATFORM"))
         return true;
-    if (hasDisplay()) {
+    if (canOpenDisplay()) {
         setenv("QT_QPA_PLATFORM", "xcb", 1);
         return true;
     }
@@ -137,9 +133,11 @@ int runTivora(int argc, char **argv)
     }
 
     if (!choosePlatform(false)) {
+        const char *display = std::getenv("DISPLAY");
         std::fprintf(stderr,
-                     "tivora: no display to show the widget on (DISPLAY is not set); "
-                     "run it on a desktop, or paint a picture with --snapshot FILE.png\n");
+                     "tivora: no display to show the widget on (%s); run it on a desktop, "
+                     "or paint a picture with --snapshot FILE.png\n",
+                     display && *display ? "cannot open DISPLAY" : "DISPLAY is not set");
         return 2;
     }
 
@@ -150,6 +148,7 @@ int runTivora(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     AppWindow appWindow;
     TForm1 form(context, &appWindow);
+    closeOnTerminationSignals(&form);
     form.show();
     return QApplication::exec();
 }

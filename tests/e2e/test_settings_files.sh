@@ -15,6 +15,15 @@ expected=$(printf '%s\n' '[Main]' Width=10 ShowArray=1 ShowDate=1 ShowDesc=1 Sho
 [ -f "$TIVORA_HOME/Skins/Default.bmp" ] && [ -f "$TIVORA_HOME/Skins/Default.ini" ] \
     || fail "default skin not created"
 
+# A termination signal (logout, kill) closes the widget like any other way out: the
+# settings are saved.
+printf '[Main]\npLeft=77\n' >"$TIVORA_HOME/tivora.ini"
+start_tivora
+kill -TERM "$LAST_PID"
+wait_exit "$LAST_PID" 0
+[ "$(ini_value "$TIVORA_HOME/tivora.ini" Main pLeft)" = 77 ] || fail "not saved on SIGTERM"
+[ "$(ini_value "$TIVORA_HOME/tivora.ini" Main Width)" = 10 ] || fail "not saved on SIGTERM"
+
 # Read-only settings: the warning box shows once; after it is dismissed the program ends.
 chmod 0444 "$TIVORA_HOME/tivora.ini"
 before=$(md5sum <"$TIVORA_HOME/tivora.ini")

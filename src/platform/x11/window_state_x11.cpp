@@ -56,4 +56,16 @@ void setSkipTaskbar(std::uintptr_t window)
     xcb_disconnect(c);
 }
 
+bool canOpenDisplay()
+{
+    const char *display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        return false;
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    const bool ok = c && !xcb_connection_has_error(c);
+    if (c)
+        xcb_disconnect(c);
+    return ok;
+}
+
 } // namespace tivora
