@@ -15,7 +15,7 @@ cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 fifo=$(mktemp -u)
 mkfifo "$fifo"
-Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp 4>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp -noreset 4>"$fifo" >/dev/null 2>&1 &
 xvfb_pid=$!
 read -r -t 20 display_number <"$fifo"
 rm -f "$fifo"

@@ -15,10 +15,19 @@ PIDS=()
 
 cleanup() {
     local status=$?
-    for pid in $(list_tivora_pids) "${PIDS[@]}"; do
+    local others
+    others=$(list_tivora_pids)
+    for pid in $others "${PIDS[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
-    sleep 0.2
+    # Wait until everything has really ended: an X server still shutting down would
+    # remove the socket of the next test's server if that one took the same number.
+    for pid in "${PIDS[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    for pid in $others; do
+        while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+    done
     chmod -R u+w "$WORK" 2>/dev/null || true
     rm -rf "$WORK"
     exit $status
@@ -27,15 +36,20 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    if [ -s "$WORK/tivora.log" ]; then
+        echo "--- what the program printed:" >&2
+        tail -n 20 "$WORK/tivora.log" >&2
+    fi
     exit 1
 }
 
-# Starts a private Xvfb (and, on request, a window manager and a tray host).
+# Starts a private Xvfb (and, on request, a window manager and a tray host). The server
+# must not reset when its last client leaves: connections made during a reset fail.
 #   start_display [--wm] [--tray]
 start_display() {
     local fifo="$WORK/display.fifo"
     mkfifo "$fifo"
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset 5>"$fifo" >/dev/null 2>&1 &
     PIDS+=($!)
     local number
     read -r -t 20 number <"$fifo" || fail "Xvfb did not start"
