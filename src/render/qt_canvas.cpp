@@ -30,6 +30,16 @@ int clampCoord(int v)
     return std::clamp(v, -CoordLimit, CoordLimit);
 }
 
+// Clamps a rectangle's edges; false when nothing of it is left to draw.
+bool clampRect(int &left, int &top, int &right, int &bottom)
+{
+    left = clampCoord(left);
+    top = clampCoord(top);
+    right = clampCoord(right);
+    bottom = clampCoord(bottom);
+    return right > left && bottom > top;
+}
+
 QColor toQColor(Color c)
 {
     return QColor(c.r, c.g, c.b);
@@ -210,13 +220,7 @@ void QtCanvas::line(int x1, int y1, int x2, int y2)
 
 void QtCanvas::rectangle(int left, int top, int right, int bottom)
 {
-    if (m_image.isNull())
-        return;
-    left = clampCoord(left);
-    top = clampCoord(top);
-    right = clampCoord(right);
-    bottom = clampCoord(bottom);
-    if (right <= left || bottom <= top)
+    if (m_image.isNull() || !clampRect(left, top, right, bottom))
         return;
     QPainter &p = painter();
     p.setPen(toQPen(pen()));
@@ -238,11 +242,7 @@ void QtCanvas::roundRect(int left, int top, int right, int bottom, int ellipseW,
         rectangle(left, top, right, bottom);
         return;
     }
-    left = clampCoord(left);
-    top = clampCoord(top);
-    right = clampCoord(right);
-    bottom = clampCoord(bottom);
-    if (right <= left || bottom <= top)
+    if (!clampRect(left, top, right, bottom))
         return;
     QPainter &p = painter();
 
