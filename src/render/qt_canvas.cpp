@@ -100,7 +100,7 @@ struct QtCanvas::FontCache
         std::optional<QStaticText> laidOut;
     };
 
-    FontCache(const FontSpec &s, int dpi) : spec(s), font(toQFont(s, dpi)), metrics(font) { }
+    FontCache(const FontSpec &s, int dpi) : fontSpec(s), font(toQFont(s, dpi)), metrics(font) { }
 
     Text &text(const std::string &t, std::uint64_t picture)
     {
@@ -117,7 +117,7 @@ struct QtCanvas::FontCache
         return it->second;
     }
 
-    FontSpec spec;
+    FontSpec fontSpec;
     QFont font;
     QFontMetrics metrics;
     std::unordered_map<std::string, Text> texts;
@@ -178,10 +178,10 @@ void QtCanvas::endPainting() const
 
 QtCanvas::FontCache &QtCanvas::currentFont()
 {
-    if (!m_fonts.empty() && m_fonts.front()->spec == font())
+    if (!m_fonts.empty() && m_fonts.front()->fontSpec == font())
         return *m_fonts.front();
     auto it = std::find_if(m_fonts.begin(), m_fonts.end(),
-                           [&](const auto &entry) { return entry->spec == font(); });
+                           [&](const auto &entry) { return entry->fontSpec == font(); });
     if (it == m_fonts.end()) {
         if (m_fonts.size() >= MaxCachedFonts) {
             if (m_painterFont == m_fonts.back().get())
@@ -342,25 +342,25 @@ Color QtCanvas::pixel(int x, int y) const
     return fromQRgb(m_image.pixel(x, y));
 }
 
-QFont toQFont(const FontSpec &spec, int dpi)
+QFont toQFont(const FontSpec &fontSpec, int dpi)
 {
     QFont f; // the application's default font
-    if (!spec.name.empty())
-        f.setFamily(QString::fromStdString(spec.name));
+    if (!fontSpec.name.empty())
+        f.setFamily(QString::fromStdString(fontSpec.name));
     if (dpi <= 0)
         dpi = 96;
     // Every font gets a pixel size, the default one included, so that measuring (on the
     // screen) and drawing (on an image) agree whatever each device's resolution.
     double pixels = 0;
-    if (spec.size > 0)
-        pixels = spec.size * double(dpi) / 72.0;
+    if (fontSpec.size > 0)
+        pixels = fontSpec.size * double(dpi) / 72.0;
     else if (f.pointSizeF() > 0)
         pixels = f.pointSizeF() * dpi / 72.0;
     if (pixels > 0)
         f.setPixelSize(int(std::clamp(std::lround(pixels), 1L, long(MaxFontPixels))));
-    f.setBold(spec.bold);
-    f.setItalic(spec.italic);
-    f.setUnderline(spec.underline);
+    f.setBold(fontSpec.bold);
+    f.setItalic(fontSpec.italic);
+    f.setUnderline(fontSpec.underline);
     f.setStrikeOut(false);
     return f;
 }

@@ -77,6 +77,6 @@ private:
 };
 
 // QFont for a skin font at the given screen DPI (pixel height set from the point size).
-QFont toQFont(const FontSpec &spec, int dpi);
+QFont toQFont(const FontSpec &fontSpec, int dpi);
 
 } // namespace tivora
