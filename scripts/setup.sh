@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6svg6
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
   libgl-dev libxkbcommon-dev
-  libxcb1-dev libx11-xcb-dev
+  libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils x11-apps imagemagick
+  xvfb xauth xdotool x11-utils imagemagick
   openbox trayer
   fonts-liberation2 fonts-dejavu-core
   clang-format
