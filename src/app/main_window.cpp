@@ -120,7 +120,7 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
     setAttribute(Qt::WA_NoSystemBackground);
     setGeometry(DesignLeft, DesignTop, 128, 31);
     setPalette(QPalette(palette().color(QPalette::Button)));
-    m_timeSeparator = localeTimeSeparator();
+    m_timeSeparator = localeTimeSeparator().toStdString();
     if (m_app)
         m_app->setMainWindow(this);
 
@@ -242,7 +242,7 @@ void TForm1::setOpacitySwitch(bool on)
 
 void TForm1::compose(const LocalDateTime &time)
 {
-    const FaceContext ctx {options, skinBitmap, time, m_timeSeparator.toStdString()};
+    const FaceContext ctx {options, skinBitmap, time, m_timeSeparator};
     composeGrid(m_offscreen, ctx, clocks);
 }
 

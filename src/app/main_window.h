@@ -131,7 +131,7 @@ private:
     int m_dpi = 96;
     QtCanvas m_offscreen;
     QImage m_lastWhiteMask;
-    QString m_timeSeparator = ":";
+    std::string m_timeSeparator = ":";
     bool m_alphaBlend = false;
     int m_alphaValue = 200;
     bool m_dragging = false;
