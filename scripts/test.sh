@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Tivora with its tests and runs every test through ctest. Core tests run
 # under AddressSanitizer and UBSan, UI tests on Qt's offscreen platform, and the
-# end-to-end tests drive the real program on an Xvfb display that this script starts.
+# end-to-end tests drive the real program on the Xvfb display that this script starts
+# (the desktop test brings its own, with a window manager and a tray host).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"

@@ -43,10 +43,17 @@ fail() {
     exit 1
 }
 
-# Starts a private Xvfb (and, on request, a window manager and a tray host). The server
-# must not reset when its last client leaves: connections made during a reset fail.
+# Provides an X display: the test command's, or a private Xvfb (with, on request, a
+# window manager and a tray host). A server must not reset when its last client leaves:
+# connections made during a reset fail.
 #   start_display [--wm] [--tray]
 start_display() {
+    # A plain display is shared: the one scripts/test.sh started, when there is one.
+    # (The tests run one at a time and end every process they start.) A desktop with a
+    # window manager and a tray is always private.
+    if [ $# -eq 0 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        return 0
+    fi
     local fifo="$WORK/display.fifo"
     mkfifo "$fifo"
     Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset 5>"$fifo" >/dev/null 2>&1 &
