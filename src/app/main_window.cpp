@@ -89,27 +89,12 @@ bool sameMonoPixels(const QImage &a, const QImage &b)
 
 } // namespace
 
-QString localeTimeSeparator()
-{
-    // The character between the hour and the minute in the locale's time format.
-    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    const qsizetype h = format.indexOf(QLatin1Char('h'), 0, Qt::CaseInsensitive);
-    if (h >= 0) {
-        qsizetype i = h;
-        while (i < format.size() && (format[i] == 'h' || format[i] == 'H'))
-            ++i;
-        if (i < format.size() && !format[i].isLetterOrNumber() && format[i] != ' ')
-            return QString(format[i]);
-    }
-    return QStringLiteral(":");
-}
-
 TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices services)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint),
       m_context(std::move(context)),
       m_app(appWindow),
       m_services(withDefaults(std::move(services))),
-      m_settingsPath(settingsFile(m_context.executable)),
+      m_model(m_context.dataDir, settingsFile(m_context.dataDir, m_context.executable)),
       m_dpi(screenDpi()),
       m_offscreen(m_dpi)
 {
@@ -120,7 +105,8 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
     setAttribute(Qt::WA_NoSystemBackground);
     setGeometry(DesignLeft, DesignTop, 128, 31);
     setPalette(QPalette(palette().color(QPalette::Button)));
-    m_timeSeparator = localeTimeSeparator().toStdString();
+    m_timeSeparator = WidgetModel::timeSeparatorOf(
+        QLocale::system().timeFormat(QLocale::LongFormat).toStdString());
     if (m_app)
         m_app->setMainWindow(this);
 
@@ -171,52 +157,53 @@ void TForm1::FormCreate()
 {
     // Instance control: close every other instance before the settings are read, so
     // this one starts with what they saved.
-    if (!m_context.snapshot && !m_context.arguments.isEmpty()
-        && m_context.arguments.first() == QLatin1String("/close"))
+    std::vector<std::string> args;
+    for (const QString &a : m_context.arguments)
+        args.push_back(a.toStdString());
+    if (!m_context.snapshot && WidgetModel::closeOthersRequested(args))
         closeWindowsTitled(AppWindow::Title, m_app ? m_app->nativeId() : 0);
 
     m_dragging = false;
+    m_model.load(*this);
+}
 
-    WindowPlacement placement {true, y(), x()};
-    {
-        IniFile ini(m_settingsPath);
-        loadSettings(ini, options, placement, clocks);
-    }
+WindowPlacement TForm1::placement() const
+{
+    return {stayOnTop(), y(), x()};
+}
+
+void TForm1::applyPlacement(const WindowPlacement &placement)
+{
     setStayOnTop(placement.stayOnTop);
     move(placement.left, placement.top);
+}
 
-    LoadSkin();
-    setOpacitySwitch(options.ActiveTr != 255 || options.PassiveTr != 255);
-    if (clocks.size() == 1)
-        options.ShowSystemTime = true;
-    if (!m_context.snapshot) {
-        tr1->show();
-        Timer1->start();
-    }
+void TForm1::startTicking()
+{
+    if (m_context.snapshot)
+        return;
+    tr1->show();
+    Timer1->start();
+}
+
+void TForm1::warn(const std::string &title, const std::string &text)
+{
+    m_services.warning(QString::fromStdString(title), QString::fromStdString(text));
 }
 
 void TForm1::LoadSkin()
 {
-    tivora::LoadSkin(m_context.dataDir, options, skinBitmap, m_dpi);
+    tivora::LoadSkin(m_model.dataDir(), m_model.options, m_skin, m_dpi);
 }
 
 void TForm1::SaveSkin()
 {
-    tivora::SaveSkin(m_context.dataDir, options, skinBitmap);
+    tivora::SaveSkin(m_model.dataDir(), m_model.options, m_skin);
 }
 
 void TForm1::SaveOptions()
 {
-    try {
-        {
-            IniFile ini(m_settingsPath);
-            writeSettings(ini, options, WindowPlacement {stayOnTop(), y(), x()}, clocks);
-            ini.close();
-        }
-        SaveSkin();
-    } catch (...) {
-        m_services.warning(QStringLiteral("Warning"), QString::fromStdString(LangMessages.text(1)));
-    }
+    m_model.save(*this);
 }
 
 void TForm1::setStayOnTop(bool onTop)
@@ -236,14 +223,13 @@ bool TForm1::stayOnTop() const
 
 void TForm1::setOpacitySwitch(bool on)
 {
-    m_alphaBlend = on;
-    setWindowOpacity(on ? m_alphaValue / 255.0 : 1.0);
+    setWindowOpacity(m_model.setOpacitySwitch(on) / 255.0);
 }
 
 void TForm1::compose(const LocalDateTime &time)
 {
-    const FaceContext ctx {options, skinBitmap, time, m_timeSeparator};
-    composeGrid(m_offscreen, ctx, clocks);
+    const FaceContext ctx {m_model.options, m_skin, time, m_timeSeparator};
+    composeGrid(m_offscreen, ctx, m_model.clocks);
 }
 
 const QImage &TForm1::paintAt(const LocalDateTime &time)
@@ -265,21 +251,18 @@ void TForm1::PaintClocks()
 
 void TForm1::updateOpacity()
 {
-    if (!m_alphaBlend)
+    if (!m_model.opacitySwitch())
         return;
     const QPoint c = QCursor::pos();
     const QRect g = frameGeometry();
     const bool over = cursorOverWindow(c.x(), c.y(), g.left(), g.top(), g.width(), g.height());
-    const int wanted = over ? options.ActiveTr : options.PassiveTr;
-    if (wanted != m_alphaValue) {
-        m_alphaValue = wanted;
-        setWindowOpacity(wanted / 255.0);
-    }
+    if (const std::optional<int> value = m_model.opacityFor(over))
+        setWindowOpacity(*value / 255.0);
 }
 
 void TForm1::updateShapeMask()
 {
-    if (!options.ShowWhiteBG) {
+    if (!m_model.options.ShowWhiteBG) {
         if (!m_lastWhiteMask.isNull()) {
             m_lastWhiteMask = QImage();
             clearMask();
@@ -292,32 +275,27 @@ void TForm1::updateShapeMask()
     if (sameMonoPixels(white, m_lastWhiteMask))
         return;
     m_lastWhiteMask = white;
+    ++m_maskUpdates;
     setMask(QRegion(QBitmap::fromImage(white)));
 }
 
 void TForm1::SetFormSize()
 {
-    const GridSize grid = fitGrid(options, clocks);
-    const int w = std::clamp(grid.width, 1, MaxSide);
-    const int h = std::clamp(grid.height, 1, MaxSide);
-    setFixedSize(w, h);
+    const GridSize grid = m_model.formSize();
+    setFixedSize(grid.width, grid.height);
     QPalette pal = palette();
-    const Color bg = skinBitmap.isNull() ? White : skinBitmap.pixel(0, 0);
+    const Color bg = WidgetModel::backgroundColor(m_skin.isNull() ? nullptr : &m_skin);
     pal.setColor(QPalette::Window, QColor(bg.r, bg.g, bg.b));
     setPalette(pal);
-    m_offscreen.resize(w, h);
+    m_offscreen.resize(grid.width, grid.height);
     m_lastWhiteMask = QImage();
-    if (!options.ShowWhiteBG)
+    if (!m_model.options.ShowWhiteBG)
         clearMask();
-    SortClocks(clocks);
 }
 
 void TForm1::minimizeApplication()
 {
-    if (m_app && m_app->isMinimized())
-        return;
-    // Without a notification area the window could never come back: keep it shown.
-    if (!m_services.trayAvailable())
+    if (!WidgetModel::shouldMinimize(m_app && m_app->isMinimized(), m_services.trayAvailable()))
         return;
     if (m_app)
         m_app->setMinimized(true);
@@ -390,7 +368,7 @@ void TForm1::FormClose()
     // Nothing paints after this: the picture and the skin image are released.
     m_released = true;
     Timer1->stop();
-    skinBitmap.setImage(QImage());
+    m_skin.setImage(QImage());
     m_offscreen.resize(0, 0);
     tr1->hide();
 }

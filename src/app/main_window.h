@@ -1,15 +1,12 @@
 #pragma once
 
-#include "app/settings.h"
-#include "i18n/lang_messages.h"
-#include "render/clock_time.h"
+#include "app/desktop_services.h"
+#include "app/widget_model.h"
 #include "render/qt_canvas.h"
 
 #include <QImage>
-#include <QStringList>
 #include <QWidget>
 #include <filesystem>
-#include <functional>
 
 class QAction;
 class QMenu;
@@ -20,44 +17,19 @@ namespace tivora {
 
 class AppWindow;
 
-// Where the program runs and what it was asked to do.
-struct StartupContext
-{
-    std::filesystem::path executable;
-    std::filesystem::path dataDir;
-    QStringList arguments; // the command line without the program name
-    bool snapshot = false; // paint once into a picture: no instance control, tray or timer
-};
-
-// Seams for the parts of the desktop that tests replace.
-struct DesktopServices
-{
-    std::function<bool()> trayAvailable;
-    std::function<void(const QString &title, const QString &text)> warning;
-    std::function<LocalDateTime()> now;
-    std::function<QRect()> workArea; // the primary screen without panels
-};
-
 // The clock widget: a frameless tool window showing the clock grid, with the tray
-// icon and its popup menu. It owns the options, the clock list, the skin and the
-// off-screen picture for its whole life.
-class TForm1 : public QWidget
+// icon and its popup menu. It owns the widget model (options, clock list, messages),
+// the skin image and the off-screen picture for its whole life, and carries out what
+// the model's rules decide.
+class TForm1 : public QWidget, private WidgetView
 {
     Q_OBJECT
 public:
     static constexpr int DesignLeft = 373;
     static constexpr int DesignTop = 263;
-    // Largest window side; absurd settings (thousands of clocks, huge cells) are cut
-    // to this instead of allocating gigabytes.
-    static constexpr int MaxSide = 8192;
 
     TForm1(StartupContext context, AppWindow *appWindow, DesktopServices services = {});
     ~TForm1() override;
-
-    TOptions options;
-    TClockList clocks;
-    MessageTable LangMessages;
-    QtBitmap skinBitmap;
 
     QSystemTrayIcon *tr1 = nullptr;
     QMenu *PopupMenu1 = nullptr;
@@ -68,8 +40,9 @@ public:
     QAction *N4 = nullptr;
     QTimer *Timer1 = nullptr;
 
-    std::filesystem::path settingsPath() const { return m_settingsPath; }
-    const std::filesystem::path &dataDir() const { return m_context.dataDir; }
+    WidgetModel &model() { return m_model; }
+    const QtBitmap &skin() const { return m_skin; }
+    const std::filesystem::path &dataDir() const { return m_model.dataDir(); }
     int dpi() const { return m_dpi; }
 
     void LoadSkin();
@@ -81,9 +54,9 @@ public:
     bool stayOnTop() const;
 
     // Window opacity: the switch (on unless both settings are opaque) and its value.
-    void setOpacitySwitch(bool on);
-    bool opacitySwitch() const { return m_alphaBlend; }
-    int opacityValue() const { return m_alphaValue; }
+    void setOpacitySwitch(bool on) override;
+    bool opacitySwitch() const { return m_model.opacitySwitch(); }
+    int opacityValue() const { return m_model.opacityValue(); }
 
     // The application's minimize operation, and its hook that hides the windows.
     void minimizeApplication();
@@ -93,6 +66,8 @@ public:
 
     // The composed picture of the last repaint (the off-screen bitmap).
     const QImage &picture() { return m_offscreen.image(); }
+    // How often the see-through shape has been set.
+    int maskUpdates() const { return m_maskUpdates; }
     // Paints the grid once at the given local time into the off-screen picture.
     const QImage &paintAt(const LocalDateTime &time);
 
@@ -124,23 +99,28 @@ private:
     void updateOpacity();
     void updateShapeMask();
 
+    // What the model's load and save sequences act on.
+    WindowPlacement placement() const override;
+    void applyPlacement(const WindowPlacement &placement) override;
+    void loadSkin() override { LoadSkin(); }
+    void saveSkin() override { SaveSkin(); }
+    void startTicking() override;
+    void warn(const std::string &title, const std::string &text) override;
+
     StartupContext m_context;
     AppWindow *m_app;
     DesktopServices m_services;
-    std::filesystem::path m_settingsPath;
+    WidgetModel m_model;
+    QtBitmap m_skin;
     int m_dpi = 96;
     QtCanvas m_offscreen;
     QImage m_lastWhiteMask;
+    int m_maskUpdates = 0;
     std::string m_timeSeparator = ":";
-    bool m_alphaBlend = false;
-    int m_alphaValue = 200;
     bool m_dragging = false;
     QPoint m_pressPoint;
     bool m_freshPicture = false;
     bool m_released = false;
 };
-
-// The locale's time separator (":" when the locale's time format shows none).
-QString localeTimeSeparator();
 
 } // namespace tivora

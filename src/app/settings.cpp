@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include "base/ini_fields.h"
 #include "base/ini_file.h"
 
 #include <algorithm>
@@ -14,30 +15,48 @@ std::string clockKey(int number, const char *suffix)
     return key;
 }
 
+namespace {
+
+// Section Main: the options and the window placement, in the order they are stored.
+struct MainRecord
+{
+    TOptions options;
+    WindowPlacement placement;
+};
+
+#define MAIN(member) TIVORA_FIELD(MainRecord, member)
+constexpr IniField<MainRecord> MainKeys[] = {
+    {"Width", MAIN(options.Width)},
+    {"ShowArray", MAIN(options.ShowArray)},
+    {"ShowDate", MAIN(options.ShowDate)},
+    {"ShowDesc", MAIN(options.ShowDesc)},
+    {"ShowDigits", MAIN(options.ShowDigits)},
+    {"ShowDelimiters", MAIN(options.ShowDelimiters)},
+    {"ShowWhiteBG", MAIN(options.ShowWhiteBG)},
+    {"ShowTextWhiteBG", MAIN(options.ShowTextWhiteBG)},
+    {"ShowSystemTime", MAIN(options.ShowSystemTime)},
+    {"Skin", MAIN(options.Skin)},
+    {"ActiveTr", MAIN(options.ActiveTr)},
+    {"PassiveTr", MAIN(options.PassiveTr)},
+    {"StayOnTop", MAIN(placement.stayOnTop)},
+    {"SysTimeDesc", MAIN(options.SysTimeDesc)},
+    {"pTop", MAIN(placement.top)},
+    {"pLeft", MAIN(placement.left)},
+};
+#undef MAIN
+
+} // namespace
+
 void loadSettings(const IniFile &ini, TOptions &o, WindowPlacement &placement, TClockList &clocks)
 {
-    const auto u8 = [&](const char *key, int def) {
-        return std::uint8_t(ini.readInteger(MainSection, key, def));
-    };
-    const auto flag = [&](const char *key, bool def) {
-        return ini.readBool(MainSection, key, def);
-    };
-
-    o.Width = u8("Width", 10);
-    o.ShowArray = flag("ShowArray", true);
-    o.ShowDigits = flag("ShowDigits", true);
-    o.ShowDate = flag("ShowDate", true);
-    o.ShowDesc = flag("ShowDesc", true);
-    o.ShowDelimiters = flag("ShowDelimiters", false);
-    o.ShowWhiteBG = flag("ShowWhiteBG", false);
-    o.ShowTextWhiteBG = flag("ShowTextWhiteBG", false);
-    o.ShowSystemTime = flag("ShowSystemTime", true);
-    o.Skin = ini.readString(MainSection, "Skin", "");
-    o.ActiveTr = u8("ActiveTr", 255);
-    o.PassiveTr = u8("PassiveTr", 255);
-    placement.stayOnTop = flag("StayOnTop", true);
-    placement.top = ini.readInteger(MainSection, "pTop", placement.top);
-    placement.left = ini.readInteger(MainSection, "pLeft", placement.left);
+    // The options default to their built-in values, the position to where the window is.
+    MainRecord defaults;
+    defaults.placement.top = placement.top;
+    defaults.placement.left = placement.left;
+    MainRecord record {o, placement};
+    readFields<MainRecord>(ini, MainSection, MainKeys, record, defaults);
+    o = std::move(record.options);
+    placement = record.placement;
 
     clocks.clear();
     for (int n = 1; ini.keyExists(ClockSection, clockKey(n, "h")); ++n) {
@@ -47,8 +66,6 @@ void loadSettings(const IniFile &ini, TOptions &o, WindowPlacement &placement, T
         clock.desc = ini.readString(ClockSection, clockKey(n, "Desc"), "");
         clocks.push_back(std::move(clock));
     }
-
-    o.SysTimeDesc = ini.readString(MainSection, "SysTimeDesc", "System");
     clocks.push_back(TClock {0, 0, o.SysTimeDesc});
     SortClocks(clocks);
 }
@@ -56,22 +73,7 @@ void loadSettings(const IniFile &ini, TOptions &o, WindowPlacement &placement, T
 void writeSettings(IniFile &ini, const TOptions &o, const WindowPlacement &placement,
                    const TClockList &clocks)
 {
-    ini.writeInteger(MainSection, "Width", o.Width);
-    ini.writeBool(MainSection, "ShowArray", o.ShowArray);
-    ini.writeBool(MainSection, "ShowDate", o.ShowDate);
-    ini.writeBool(MainSection, "ShowDesc", o.ShowDesc);
-    ini.writeBool(MainSection, "ShowDigits", o.ShowDigits);
-    ini.writeBool(MainSection, "ShowDelimiters", o.ShowDelimiters);
-    ini.writeBool(MainSection, "ShowWhiteBG", o.ShowWhiteBG);
-    ini.writeBool(MainSection, "ShowTextWhiteBG", o.ShowTextWhiteBG);
-    ini.writeBool(MainSection, "ShowSystemTime", o.ShowSystemTime);
-    ini.writeString(MainSection, "Skin", o.Skin);
-    ini.writeInteger(MainSection, "ActiveTr", o.ActiveTr);
-    ini.writeInteger(MainSection, "PassiveTr", o.PassiveTr);
-    ini.writeBool(MainSection, "StayOnTop", placement.stayOnTop);
-    ini.writeString(MainSection, "SysTimeDesc", o.SysTimeDesc);
-    ini.writeInteger(MainSection, "pTop", placement.top);
-    ini.writeInteger(MainSection, "pLeft", placement.left);
+    writeFields<MainRecord>(ini, MainSection, MainKeys, MainRecord {o, placement});
 
     ini.eraseSection(ClockSection);
     int n = 1;

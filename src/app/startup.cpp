@@ -101,7 +101,8 @@ int runTivora(int argc, char **argv)
 
     StartupContext context;
     context.executable = executable;
-    context.dataDir = dataFolder(executable);
+    // The one place that reads where the files live; everything else is handed the folder.
+    context.dataDir = dataFolder(executable, std::getenv("TIVORA_HOME"));
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string &a : args)
         context.arguments << QString::fromStdString(a);
@@ -122,7 +123,7 @@ int runTivora(int argc, char **argv)
     }
 
     // First start: write the manifest, start anew without arguments and end.
-    const std::filesystem::path manifest = manifestFile(executable);
+    const std::filesystem::path manifest = manifestFile(context.dataDir, executable);
     std::error_code ec;
     if (!std::filesystem::exists(manifest, ec)) {
         if (!canWriteFile(manifest) || !writeFileAtomically(manifest, manifestText()))

@@ -1,5 +1,6 @@
 #include "skins/skin_params.h"
 
+#include "base/ini_fields.h"
 #include "base/ini_file.h"
 
 #include <cmath>
@@ -26,47 +27,50 @@ std::int32_t saturate(std::int64_t value)
     return static_cast<std::int32_t>(value);
 }
 
-std::string fontKey(const char *font, const char *suffix)
-{
-    return std::string("fnt_") + font + suffix;
-}
-
-void readFont(const IniFile &ini, const char *name, FontSpec &font)
-{
-    font.name = ini.readString(Section, fontKey(name, "_name"), "Arial");
-    font.size = ini.readInteger(Section, fontKey(name, "_size"), 18);
-    font.color = ini.readInteger(Section, fontKey(name, "_color"), 0);
-    font.bold = false;
-    font.italic = false;
-    font.underline = false;
-    if (ini.readBool(Section, fontKey(name, "_bold"), true))
-        font.bold = true;
-    if (ini.readBool(Section, fontKey(name, "_italic"), false))
-        font.italic = true;
-    if (ini.readBool(Section, fontKey(name, "_underline"), false))
-        font.underline = true;
-}
-
-void writeFont(IniFile &ini, const char *name, const FontSpec &font)
-{
-    ini.writeString(Section, fontKey(name, "_name"), font.name);
-    ini.writeInteger(Section, fontKey(name, "_size"), font.size);
-    ini.writeInteger(Section, fontKey(name, "_color"), font.color);
-    ini.writeBool(Section, fontKey(name, "_bold"), font.bold);
-    ini.writeBool(Section, fontKey(name, "_italic"), font.italic);
-    ini.writeBool(Section, fontKey(name, "_underline"), font.underline);
-}
-
-// Narrow fields keep the low bits of the integer read.
-std::uint16_t readU16(const IniFile &ini, const char *key, std::uint16_t defaultValue)
-{
-    return static_cast<std::uint16_t>(ini.readInteger(Section, key, defaultValue));
-}
-
-std::uint8_t readU8(const IniFile &ini, const char *key, std::uint8_t defaultValue)
-{
-    return static_cast<std::uint8_t>(ini.readInteger(Section, key, defaultValue));
-}
+// Every skin parameter with its key, in the order the parameter file stores them. The
+// text positions are read last: their defaults depend on the font sizes.
+#define SKIN(member) TIVORA_FIELD(TOptions, member)
+constexpr IniField<TOptions> SkinKeys[] = {
+    {"strlX", SKIN(strlX)},
+    {"strlY", SKIN(strlY)},
+    {"h24", SKIN(h24)},
+    {"hLen", SKIN(hLen)},
+    {"mLen", SKIN(mLen)},
+    {"sLen", SKIN(sLen)},
+    {"hColor", SKIN(hColor)},
+    {"mColor", SKIN(mColor)},
+    {"sColor", SKIN(sColor)},
+    {"fnt_Digits_name", SKIN(Digits.name)},
+    {"fnt_Digits_size", SKIN(Digits.size)},
+    {"fnt_Digits_color", SKIN(Digits.color)},
+    {"fnt_Digits_bold", SKIN(Digits.bold)},
+    {"fnt_Digits_italic", SKIN(Digits.italic)},
+    {"fnt_Digits_underline", SKIN(Digits.underline)},
+    {"fnt_Date_name", SKIN(Date.name)},
+    {"fnt_Date_size", SKIN(Date.size)},
+    {"fnt_Date_color", SKIN(Date.color)},
+    {"fnt_Date_bold", SKIN(Date.bold)},
+    {"fnt_Date_italic", SKIN(Date.italic)},
+    {"fnt_Date_underline", SKIN(Date.underline)},
+    {"fnt_Desc_name", SKIN(Desc.name)},
+    {"fnt_Desc_size", SKIN(Desc.size)},
+    {"fnt_Desc_color", SKIN(Desc.color)},
+    {"fnt_Desc_bold", SKIN(Desc.bold)},
+    {"fnt_Desc_italic", SKIN(Desc.italic)},
+    {"fnt_Desc_underline", SKIN(Desc.underline)},
+    {"DigposX", SKIN(DigposX), true},
+    {"DigposY", SKIN(DigposY), true},
+    {"DateposX", SKIN(DateposX), true},
+    {"DateposY", SKIN(DateposY), true},
+    {"DescposX", SKIN(DescposX), true},
+    {"DescposY", SKIN(DescposY), true},
+    {"DigAl", SKIN(DigAl)},
+    {"DateAl", SKIN(DateAl)},
+    {"DescAl", SKIN(DescAl)},
+    {"cWindth", SKIN(cWindth)},
+    {"cHeight", SKIN(cHeight)},
+};
+#undef SKIN
 
 } // namespace
 
@@ -95,71 +99,25 @@ int fontPixelHeight(int points, int dpi)
 void readSkinParameters(const IniFile &ini, TOptions &options, int imageWidth, int imageHeight,
                         int dpi)
 {
-    options.strlX = ini.readInteger(Section, "strlX", 69);
-    options.strlY = ini.readInteger(Section, "strlY", 69);
-    options.h24 = ini.readBool(Section, "h24", false);
-    options.hLen = readU16(ini, "hLen", 25);
-    options.mLen = readU16(ini, "mLen", 39);
-    options.sLen = readU16(ini, "sLen", 39);
-    options.hColor = ini.readInteger(Section, "hColor", 0);
-    options.mColor = ini.readInteger(Section, "mColor", 0);
-    options.sColor = ini.readInteger(Section, "sColor", 0);
-
-    readFont(ini, "Digits", options.Digits);
-    readFont(ini, "Date", options.Date);
-    readFont(ini, "Desc", options.Desc);
+    const TOptions builtIn;
+    readFields<TOptions>(ini, Section, SkinKeys, options, builtIn);
 
     // By default the three texts stand one under the other just below the image,
     // centred on its middle column.
+    TOptions defaults;
     const std::int64_t digitsHeight = fontPixelHeight(options.Digits.size, dpi);
     const std::int64_t dateHeight = fontPixelHeight(options.Date.size, dpi);
-    const std::int32_t centre = imageWidth / 2;
     const std::int64_t below = std::int64_t(imageHeight) + 1;
-    options.DigposX = ini.readInteger(Section, "DigposX", centre);
-    options.DigposY = ini.readInteger(Section, "DigposY", saturate(below));
-    options.DateposX = ini.readInteger(Section, "DateposX", centre);
-    options.DateposY = ini.readInteger(Section, "DateposY", saturate(below + digitsHeight));
-    options.DescposX = ini.readInteger(Section, "DescposX", centre);
-    options.DescposY =
-        ini.readInteger(Section, "DescposY", saturate(below + digitsHeight + dateHeight));
-
-    options.DigAl = readU8(ini, "DigAl", 2);
-    options.DateAl = readU8(ini, "DateAl", 2);
-    options.DescAl = readU8(ini, "DescAl", 2);
-
-    options.cWindth = readU16(ini, "cWindth", 193);
-    options.cHeight = readU16(ini, "cHeight", 214);
+    defaults.DigposX = defaults.DateposX = defaults.DescposX = imageWidth / 2;
+    defaults.DigposY = saturate(below);
+    defaults.DateposY = saturate(below + digitsHeight);
+    defaults.DescposY = saturate(below + digitsHeight + dateHeight);
+    readFields<TOptions>(ini, Section, SkinKeys, options, defaults, true);
 }
 
 void writeSkinParameters(IniFile &ini, const TOptions &options)
 {
-    ini.writeInteger(Section, "strlX", options.strlX);
-    ini.writeInteger(Section, "strlY", options.strlY);
-    ini.writeBool(Section, "h24", options.h24);
-    ini.writeInteger(Section, "hLen", options.hLen);
-    ini.writeInteger(Section, "mLen", options.mLen);
-    ini.writeInteger(Section, "sLen", options.sLen);
-    ini.writeInteger(Section, "hColor", options.hColor);
-    ini.writeInteger(Section, "mColor", options.mColor);
-    ini.writeInteger(Section, "sColor", options.sColor);
-
-    writeFont(ini, "Digits", options.Digits);
-    writeFont(ini, "Date", options.Date);
-    writeFont(ini, "Desc", options.Desc);
-
-    ini.writeInteger(Section, "DigposX", options.DigposX);
-    ini.writeInteger(Section, "DigposY", options.DigposY);
-    ini.writeInteger(Section, "DateposX", options.DateposX);
-    ini.writeInteger(Section, "DateposY", options.DateposY);
-    ini.writeInteger(Section, "DescposX", options.DescposX);
-    ini.writeInteger(Section, "DescposY", options.DescposY);
-
-    ini.writeInteger(Section, "DigAl", options.DigAl);
-    ini.writeInteger(Section, "DateAl", options.DateAl);
-    ini.writeInteger(Section, "DescAl", options.DescAl);
-
-    ini.writeInteger(Section, "cWindth", options.cWindth);
-    ini.writeInteger(Section, "cHeight", options.cHeight);
+    writeFields<TOptions>(ini, Section, SkinKeys, options);
 }
 
 } // namespace tivora

@@ -22,30 +22,6 @@ std::string utf8(char32_t cp)
     return s;
 }
 
-// Restores the environment variable after a test that changes it.
-class HomeVariable
-{
-public:
-    HomeVariable()
-    {
-        if (const char *value = std::getenv("TIVORA_HOME")) {
-            m_had = true;
-            m_value = value;
-        }
-    }
-    ~HomeVariable()
-    {
-        if (m_had)
-            ::setenv("TIVORA_HOME", m_value.c_str(), 1);
-        else
-            ::unsetenv("TIVORA_HOME");
-    }
-
-private:
-    bool m_had = false;
-    std::string m_value;
-};
-
 } // namespace
 
 // --- permissions ------------------------------------------------------------------------
@@ -233,31 +209,29 @@ TEST(BaseFilesEncoding, FoldCaseLowersAsciiAndCyrillic)
 
 // --- paths -----------------------------------------------------------------------------
 
-TEST(Paths, DataFolderIsTheExecutablesFolderUnlessTivoraHomeIsSet)
+TEST(Paths, DataFolderIsTheExecutablesFolderUnlessAHomeIsGiven)
 {
-    HomeVariable restore;
-    ::unsetenv("TIVORA_HOME");
-    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE"), std::filesystem::path("/opt/My"));
-    ::setenv("TIVORA_HOME", "", 1); // empty counts as unset
-    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE"), std::filesystem::path("/opt/My"));
-    ::setenv("TIVORA_HOME", "/srv/Home Dir", 1);
-    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE"), std::filesystem::path("/srv/Home Dir"));
-    EXPECT_EQ(settingsFile("/opt/My/Tivora.EXE"),
-              std::filesystem::path("/srv/Home Dir/tivora.ini"));
-    EXPECT_EQ(manifestFile("/opt/My/Tivora.EXE"),
-              std::filesystem::path("/srv/Home Dir/Tivora.EXE.manifest"));
+    using P = std::filesystem::path;
+    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE", nullptr), P("/opt/My"));
+    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE", ""), P("/opt/My")) << "empty counts as unset";
+    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE", "/srv/Home Dir"), P("/srv/Home Dir"));
+    // A relative executable path is taken from the current folder, as the system does.
+    EXPECT_EQ(dataFolder("bin/tivora", nullptr), std::filesystem::current_path() / "bin");
 }
 
 TEST(Paths, SettingsAndManifestNames)
 {
-    HomeVariable restore;
-    ::unsetenv("TIVORA_HOME");
-    EXPECT_EQ(settingsFile("/opt/My/Tivora.EXE"), std::filesystem::path("/opt/My/tivora.ini"));
-    EXPECT_EQ(settingsFile("/opt/x/tivora"), std::filesystem::path("/opt/x/tivora.ini"));
-    EXPECT_EQ(settingsFile("/opt/x/My.Clock.bin"), std::filesystem::path("/opt/x/my.clock.ini"));
-    EXPECT_EQ(manifestFile("/opt/x/tivora"), std::filesystem::path("/opt/x/tivora.manifest"));
-    EXPECT_EQ(manifestFile("/opt/x/Tivora.exe"),
-              std::filesystem::path("/opt/x/Tivora.exe.manifest"));
-    // A relative executable path is taken from the current folder, as the system does.
-    EXPECT_EQ(dataFolder("bin/tivora"), std::filesystem::current_path() / "bin");
+    using P = std::filesystem::path;
+    const struct
+    {
+        const char *executable, *settings, *manifest;
+    } cases[] = {
+        {"/opt/My/Tivora.EXE", "/d/tivora.ini", "/d/Tivora.EXE.manifest"},
+        {"/opt/x/tivora", "/d/tivora.ini", "/d/tivora.manifest"},
+        {"/opt/x/My.Clock.bin", "/d/my.clock.ini", "/d/My.Clock.bin.manifest"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(settingsFile("/d", c.executable), P(c.settings)) << c.executable;
+        EXPECT_EQ(manifestFile("/d", c.executable), P(c.manifest)) << c.executable;
+    }
 }

@@ -32,7 +32,7 @@ protected:
         services.warning = [this](const QString &title, const QString &text) {
             warnings.push_back((title + "|" + text).toStdString());
         };
-        services.now = [] { return LocalDateTime {2026, 12, 7, 10, 10, 45}; };
+        services.now = [this] { return LocalDateTime {2026, 12, 7, 10, 10, second}; };
         services.workArea = [] { return QRect(0, 0, 1280, 1000); };
     }
     void TearDown() override
@@ -79,6 +79,7 @@ protected:
     fs::path dir;
     DesktopServices services;
     bool trayAvailable = true;
+    int second = 45;
     std::vector<std::string> warnings;
     std::unique_ptr<AppWindow> app;
     std::unique_ptr<TForm1> form;
@@ -95,12 +96,12 @@ TEST_F(MainWindow, CreationLoadsSettingsSkinAndStartsTheTimer)
     EXPECT_FALSE(f.stayOnTop());
     EXPECT_TRUE(f.Timer1->isActive());
     EXPECT_EQ(f.Timer1->interval(), 1000);
-    EXPECT_EQ(f.options.Skin, "Default");
-    EXPECT_EQ(f.options.cWindth, 139);
-    EXPECT_FALSE(f.options.ShowSystemTime) << "user clocks exist, the setting stays off";
-    ASSERT_EQ(f.clocks.size(), 3u);
-    EXPECT_EQ(f.clocks[0].hour, -5);
-    EXPECT_TRUE(f.clocks[1].isSystemTime());
+    EXPECT_EQ(f.model().options.Skin, "Default");
+    EXPECT_EQ(f.model().options.cWindth, 139);
+    EXPECT_FALSE(f.model().options.ShowSystemTime) << "user clocks exist, the setting stays off";
+    ASSERT_EQ(f.model().clocks.size(), 3u);
+    EXPECT_EQ(f.model().clocks[0].hour, -5);
+    EXPECT_TRUE(f.model().clocks[1].isSystemTime());
     EXPECT_FALSE(f.opacitySwitch());
     EXPECT_TRUE(f.windowFlags().testFlag(Qt::Tool));
     EXPECT_TRUE(f.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -111,27 +112,6 @@ TEST_F(MainWindow, CreationLoadsSettingsSkinAndStartsTheTimer)
     EXPECT_EQ(f.size(), QSize(2 * 139, 220));
     EXPECT_EQ(f.picture().size(), QSize(2 * 139, 220));
     EXPECT_TRUE(app->isHidden());
-}
-
-TEST_F(MainWindow, SystemTimeSwitchedOnWhenThereAreNoUserClocks)
-{
-    writeSettings("[Main]\nShowSystemTime=0\n");
-    EXPECT_TRUE(create().options.ShowSystemTime);
-}
-
-TEST_F(MainWindow, ADamagedSkinImageEndsCreationAtThatStep)
-{
-    fs::create_directories(dir / "Skins");
-    std::ofstream(dir / "Skins" / "Broken.bmp") << "not an image";
-    std::ofstream(dir / "Skins" / "Broken.ini") << "[Main]\n";
-    writeSettings("[Main]\nSkin=Broken\nActiveTr=100\n");
-    TForm1 &f = create();
-    EXPECT_FALSE(f.Timer1->isActive());
-    EXPECT_FALSE(f.opacitySwitch()) << "opacity is switched after the skin is loaded";
-    // The window is still created and can be shown and closed.
-    f.show();
-    f.close();
-    EXPECT_NE(settingsText().find("Skin=Broken"), std::string::npos);
 }
 
 TEST_F(MainWindow, OpacityFollowsTheCursorAndIsSetOnlyOnChange)
@@ -160,7 +140,7 @@ TEST_F(MainWindow, SaveFailureWarnsOncePerSaveAndCloseStillEnds)
     f.SaveOptions();
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0], "Warning|Не удалось сохранить настройки");
-    f.LangMessages.setText(1, "Could not save");
+    f.model().LangMessages.setText(1, "Could not save");
     f.close();
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_EQ(warnings[1], "Warning|Could not save");
@@ -299,7 +279,15 @@ TEST_F(MainWindow, SeeThroughWhiteMasksExactlyTheWhitePixels)
     EXPECT_FALSE(mask.contains(QPoint(0, 0))) << "white corner is see-through";
     EXPECT_TRUE(mask.contains(QPoint(68, 68))) << "the hands' pivot is drawn";
 
-    f.options.ShowWhiteBG = false;
+    // The mask is rebuilt only when the white pattern changes.
+    const int built = f.maskUpdates();
+    f.PaintClocks();
+    EXPECT_EQ(f.maskUpdates(), built) << "same second, same picture";
+    second = 46;
+    f.PaintClocks();
+    EXPECT_EQ(f.maskUpdates(), built + 1);
+
+    f.model().options.ShowWhiteBG = false;
     f.SetFormSize();
     f.PaintClocks();
     EXPECT_TRUE(f.mask().isEmpty());
