@@ -1,8 +1,10 @@
-// Draws the program's built-in artwork: the default skin's clock face and the tray icon.
+// Draws the program's built-in artwork: the default skin's clock face, the tray icon and
+// the about window's background.
 //
 //   tivora_make_art [output folder]     (default: the current folder)
 //
-// writes default_skin.bmp (139 x 139, 24 bits per pixel) and tray_icon.png (16 x 16).
+// writes default_skin.bmp (139 x 139, 24 bits per pixel), tray_icon.png (16 x 16) and
+// about_bg.bmp (308 x 200, 24 bits per pixel).
 // The face is a 12-hour dial centred on pixel (68, 68) on a pure white background; the
 // hands are not part of it, the program draws them.
 #include <QColor>
@@ -11,6 +13,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -154,6 +157,70 @@ QImage drawTrayIcon()
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
+// The about window's picture: a dark title band (the white "X" sits on it at the top
+// right), a light field for the dark credit texts and blue links, a faint clock on the
+// right and a rule above the links.
+QImage drawAboutBackground()
+{
+    constexpr int W = 308;
+    constexpr int H = 200;
+    constexpr int Band = 24;
+    QImage image(W, H, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+
+    QLinearGradient field(0, Band, 0, H);
+    field.setColorAt(0.0, QColor(0xfb, 0xfa, 0xf6));
+    field.setColorAt(1.0, QColor(0xe4, 0xea, 0xf2));
+    p.fillRect(0, Band, W, H - Band, field);
+
+    QLinearGradient band(0, 0, W, 0);
+    band.setColorAt(0.0, QColor(0x1d, 0x36, 0x5a));
+    band.setColorAt(1.0, QColor(0x28, 0x4d, 0x7e));
+    p.fillRect(0, 0, W, Band, band);
+    p.fillRect(0, Band, W, 2, QColor(0x3d, 0x7c, 0xc9));
+
+    QFont title = numeralFont(14.0);
+    title.setWeight(QFont::Bold);
+    title.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
+    p.setFont(title);
+    p.setPen(QColor(0xf2, 0xf5, 0xfa));
+    p.drawText(QRectF(12, 0, 200, Band), Qt::AlignVCenter | Qt::AlignLeft,
+               QStringLiteral("TIVORA"));
+
+    // A faint clock at ten past ten, clear of the texts.
+    const QPointF c(258.5, 96.5);
+    const double r = 36.0;
+    const QColor faint(0xc4, 0xcf, 0xdc);
+    p.setPen(QPen(faint, 2.0));
+    p.setBrush(QColor(0xf4, 0xf6, 0xf9));
+    p.drawEllipse(c, r, r);
+    for (int hour = 0; hour < 12; ++hour) {
+        const double a = hour * 30.0 * M_PI / 180.0;
+        const QPointF dir(std::sin(a), -std::cos(a));
+        p.setPen(QPen(faint, hour % 3 == 0 ? 2.2 : 1.2, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(c + dir * (r - 4.0), c + dir * (r - (hour % 3 == 0 ? 10.0 : 7.0)));
+    }
+    const QColor hands(0xa8, 0xb7, 0xc9);
+    const auto hand = [&](double minutes, double length, double width) {
+        const double a = minutes * 6.0 * M_PI / 180.0;
+        p.setPen(QPen(hands, width, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(c, c + QPointF(std::sin(a), -std::cos(a)) * length);
+    };
+    hand(50.8, 18.0, 3.0); // hour hand, just past ten
+    hand(10.0, 27.0, 2.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(hands);
+    p.drawEllipse(c, 2.6, 2.6);
+
+    // A rule between the credits and the links.
+    p.setPen(QPen(QColor(0xc9, 0xd3, 0xdf), 1.0));
+    p.drawLine(QPointF(30, 145.5), QPointF(278, 145.5));
+    p.end();
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -174,6 +241,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot write %s\n", qPrintable(iconPath));
         return 1;
     }
-    std::printf("wrote %s and %s\n", qPrintable(facePath), qPrintable(iconPath));
+    const QString aboutPath = out.filePath(QStringLiteral("about_bg.bmp"));
+    if (!drawAboutBackground().convertToFormat(QImage::Format_RGB888).save(aboutPath, "BMP")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(aboutPath));
+        return 1;
+    }
+    std::printf("wrote %s, %s and %s\n", qPrintable(facePath), qPrintable(iconPath),
+                qPrintable(aboutPath));
     return 0;
 }

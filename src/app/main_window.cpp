@@ -1,10 +1,12 @@
 #include "app/main_window.h"
 
+#include "about/about_window.h"
 #include "app/app_window.h"
 #include "app/snap.h"
 #include "base/guard.h"
 #include "base/ini_file.h"
 #include "base/paths.h"
+#include "i18n/qt_language.h"
 #include "platform/instance_control.h"
 #include "platform/window_state.h"
 #include "render/clock_grid.h"
@@ -87,6 +89,12 @@ bool sameMonoPixels(const QImage &a, const QImage &b)
     return true;
 }
 
+// The built-in texts of the window and its popup menu.
+const BuiltInText Texts[] = {
+    {"Form1", "Form1"},    {"N11", "Показать"}, {"N1", "Настройки"},
+    {"N2", "О программе"}, {"N4", "Выход"},
+};
+
 } // namespace
 
 TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices services)
@@ -99,7 +107,6 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
       m_offscreen(m_dpi)
 {
     setObjectName("Form1");
-    setWindowTitle("Form1");
     setAttribute(Qt::WA_QuitOnClose, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -115,6 +122,7 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     createMenu();
+    setBuiltInTexts(this, Texts);
 
     guarded([this] { FormCreate(); });
 }
@@ -125,17 +133,17 @@ void TForm1::createMenu()
 {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
-    const auto item = [this](const char *name, const QString &caption) {
-        QAction *action = PopupMenu1->addAction(caption);
+    const auto item = [this](const char *name) {
+        QAction *action = PopupMenu1->addAction(QString());
         action->setObjectName(name);
         return action;
     };
-    N11 = item("N11", QStringLiteral("Показать"));
-    N1 = item("N1", QStringLiteral("Настройки"));
-    N2 = item("N2", QStringLiteral("О программе"));
+    N11 = item("N11");
+    N1 = item("N1");
+    N2 = item("N2");
     N3 = PopupMenu1->addSeparator();
     N3->setObjectName("N3");
-    N4 = item("N4", QStringLiteral("Выход"));
+    N4 = item("N4");
     // "Show" does what a left click on the tray icon does.
     connect(N11, &QAction::triggered, this, [this] { tr1Click(Qt::LeftButton); });
     connect(N1, &QAction::triggered, this, &TForm1::N1Click);
@@ -165,6 +173,8 @@ void TForm1::FormCreate()
 
     m_dragging = false;
     m_model.load(*this);
+    if (!m_context.snapshot)
+        applyLanguage(this, languageFile(m_model.dataDir()), &m_model.LangMessages, PopupMenu1);
 }
 
 WindowPlacement TForm1::placement() const
@@ -344,7 +354,10 @@ void TForm1::tr1DblClick()
 
 void TForm1::N1Click() { }
 
-void TForm1::N2Click() { }
+void TForm1::N2Click()
+{
+    guarded([this] { (new Form3(this, languageFile(m_model.dataDir()), N2))->exec(); });
+}
 
 void TForm1::N4Click()
 {

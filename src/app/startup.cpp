@@ -1,10 +1,12 @@
 #include "app/startup.h"
 
+#include "about/about_window.h"
 #include "app/app_window.h"
 #include "app/main_window.h"
 #include "app/manifest.h"
 #include "base/file_access.h"
 #include "base/paths.h"
+#include "i18n/language.h"
 #include "platform/process.h"
 #include "platform/termination.h"
 #include "platform/window_state.h"
@@ -149,6 +151,9 @@ int runTivora(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     AppWindow appWindow;
     TForm1 form(context, &appWindow);
+    // One about window is made with the main window and never shown; making it writes
+    // its part of the language file.
+    new Form3(&form, languageFile(context.dataDir), form.N2);
     closeOnTerminationSignals(&form);
     form.show();
     return QApplication::exec();
