@@ -259,6 +259,10 @@ TEST_F(LanguageWindows, AboutWindowDragsWithTheLeftButtonAndTakesThePicturesSize
     about->show();
     EXPECT_EQ(about->geometry().center(), about->screen()->geometry().center());
     EXPECT_TRUE(about->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+    // The mouse surface lies over the credits, the "X" and the links over it.
+    EXPECT_EQ(about->childAt(50, 50), about->Label11);
+    EXPECT_EQ(about->childAt(292, 8), about->Label2);
+    EXPECT_EQ(about->childAt(70, 158), about->Label6);
     about->move(100, 100);
     // A right press starts nothing; a left press on the surface grabs; any release ends.
     mouse(about->Label11, QEvent::MouseButtonPress, {10, 20}, Qt::RightButton);
