@@ -104,7 +104,17 @@ int runTivora(int argc, char **argv)
     StartupContext context;
     context.executable = executable;
     // The one place that reads where the files live; everything else is handed the folder.
-    context.dataDir = dataFolder(executable, std::getenv("TIVORA_HOME"));
+    DataFolderInputs where;
+    where.executable = executable;
+    where.tivoraHome = std::getenv("TIVORA_HOME");
+    where.executableFolderWritable = canWriteFolder(executable.parent_path());
+    where.xdgConfigHome = std::getenv("XDG_CONFIG_HOME");
+    where.home = std::getenv("HOME");
+    const DataFolder folder = dataFolder(where);
+    context.dataDir = folder.path;
+    // A folder that cannot be made shows up as the manifest that cannot be written.
+    if (folder.perUser)
+        createPrivateFolder(folder.path);
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string &a : args)
         context.arguments << QString::fromStdString(a);

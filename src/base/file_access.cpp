@@ -134,6 +134,24 @@ bool canWriteFile(const fs::path &file)
     return isWritableFolder(folderOf(target));
 }
 
+bool canWriteFolder(const fs::path &folder)
+{
+    return isWritableFolder(resolveLinks(folder));
+}
+
+bool createPrivateFolder(const fs::path &folder)
+{
+    std::error_code ec;
+    if (folder.empty())
+        return false;
+    if (fs::is_directory(folder, ec))
+        return true;
+    const fs::path parent = folder.parent_path();
+    if (!parent.empty() && parent != folder && !createPrivateFolder(parent))
+        return false;
+    return ::mkdir(folder.c_str(), 0700) == 0 || (errno == EEXIST && fs::is_directory(folder, ec));
+}
+
 bool writeFileAtomically(const fs::path &file, std::string_view bytes)
 {
     const fs::path target = resolveLinks(file);

@@ -13,6 +13,13 @@ namespace tivora {
 // judged by the file it points to.
 bool canWriteFile(const std::filesystem::path &file);
 
+// Whether the program may create files in the folder, by the same rule.
+bool canWriteFolder(const std::filesystem::path &folder);
+
+// Creates the folder and any missing folder above it, each readable by its owner only,
+// as per-user settings folders should be. True when the folder exists afterwards.
+bool createPrivateFolder(const std::filesystem::path &folder);
+
 // Writes the bytes to the file atomically: a temporary file in the same folder,
 // flushed to disk, then renamed over the target (keeping the target's permissions
 // and owner). A symbolic link stays a link: the file it points to is replaced. When

@@ -6,13 +6,20 @@ namespace tivora {
 
 namespace fs = std::filesystem;
 
-fs::path dataFolder(const fs::path &executable, const char *home)
+DataFolder dataFolder(const DataFolderInputs &in)
 {
-    if (home && *home)
-        return fs::path(home);
+    if (in.tivoraHome && *in.tivoraHome)
+        return {fs::path(in.tivoraHome), false};
     std::error_code ec;
-    const fs::path absolute = fs::absolute(executable, ec);
-    return (ec ? executable : absolute).parent_path();
+    const fs::path absolute = fs::absolute(in.executable, ec);
+    const fs::path beside = (ec ? in.executable : absolute).parent_path();
+    if (in.executableFolderWritable)
+        return {beside, false};
+    if (in.xdgConfigHome && fs::path(in.xdgConfigHome).is_absolute())
+        return {fs::path(in.xdgConfigHome) / "tivora", true};
+    if (in.home && fs::path(in.home).is_absolute())
+        return {fs::path(in.home) / ".config" / "tivora", true};
+    return {beside, false};
 }
 
 fs::path settingsFile(const fs::path &dataDir, const fs::path &executable)

@@ -4,9 +4,31 @@
 
 namespace tivora {
 
-// The folder that holds the program's files: `home` (the TIVORA_HOME setting, which
-// only start-up reads) when it is set and not empty, else the executable's own folder.
-std::filesystem::path dataFolder(const std::filesystem::path &executable, const char *home);
+// What decides where the program's files live. Start-up reads it from the environment
+// and the file system once; an unset variable is a null pointer.
+struct DataFolderInputs
+{
+    std::filesystem::path executable;
+    const char *tivoraHome = nullptr; // TIVORA_HOME
+    bool executableFolderWritable = true;
+    const char *xdgConfigHome = nullptr; // XDG_CONFIG_HOME
+    const char *home = nullptr; // HOME
+};
+
+struct DataFolder
+{
+    std::filesystem::path path;
+    bool perUser = false; // the per-user folder, which start-up creates when missing
+};
+
+// The folder that holds the program's files. A program that may write beside itself
+// keeps them there (portable), and TIVORA_HOME, when set, names the folder outright.
+// An installed program, whose folder it cannot write, keeps them per user in
+// $XDG_CONFIG_HOME/tivora, else ~/.config/tivora. Empty variables count as unset, and
+// so do relative XDG_CONFIG_HOME and HOME (files never go to the current folder). With
+// no home folder known at all the executable's folder stays, and writing there fails
+// with the usual error.
+DataFolder dataFolder(const DataFolderInputs &inputs);
 
 // The settings file: the executable's name with its extension replaced by ".ini",
 // the file name lower-cased, in the data folder.

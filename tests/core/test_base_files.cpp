@@ -209,14 +209,42 @@ TEST(BaseFilesEncoding, FoldCaseLowersAsciiAndCyrillic)
 
 // --- paths -----------------------------------------------------------------------------
 
-TEST(Paths, DataFolderIsTheExecutablesFolderUnlessAHomeIsGiven)
+TEST(Paths, DataFolderIsPortableUnlessTheExecutablesFolderIsProtected)
 {
     using P = std::filesystem::path;
-    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE", nullptr), P("/opt/My"));
-    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE", ""), P("/opt/My")) << "empty counts as unset";
-    EXPECT_EQ(dataFolder("/opt/My/Tivora.EXE", "/srv/Home Dir"), P("/srv/Home Dir"));
+    const char *none = nullptr;
+    const struct
+    {
+        const char *executable, *tivoraHome;
+        bool writable;
+        const char *xdgConfigHome, *home, *folder;
+        bool perUser;
+    } cases[] = {
+        // Portable: beside the executable, or where TIVORA_HOME says, whatever else holds.
+        {"/opt/My/Tivora.EXE", none, true, "/h/.cfg", "/h", "/opt/My", false},
+        {"/opt/My/Tivora.EXE", "", true, none, "/h", "/opt/My", false},
+        {"/usr/bin/tivora", "/srv/Home Dir", false, "/h/.cfg", "/h", "/srv/Home Dir", false},
+        {"/usr/bin/tivora", "/srv/Home Dir", true, none, none, "/srv/Home Dir", false},
+        // Installed: the per-user folder.
+        {"/usr/bin/tivora", none, false, "/h/.cfg", "/h", "/h/.cfg/tivora", true},
+        {"/usr/bin/tivora", "", false, none, "/h", "/h/.config/tivora", true},
+        {"/usr/bin/tivora", none, false, "", "/h", "/h/.config/tivora", true},
+        {"/usr/bin/tivora", none, false, "rel/cfg", "/h", "/h/.config/tivora", true},
+        {"/usr/bin/tivora", none, false, "/h/.cfg", none, "/h/.cfg/tivora", true},
+        // No home folder known: nowhere else to go.
+        {"/usr/bin/tivora", none, false, none, none, "/usr/bin", false},
+        {"/usr/bin/tivora", none, false, none, "rel", "/usr/bin", false},
+    };
+    for (const auto &c : cases) {
+        const DataFolder f =
+            dataFolder({c.executable, c.tivoraHome, c.writable, c.xdgConfigHome, c.home});
+        EXPECT_EQ(f.path, P(c.folder))
+            << c.executable << " home=" << (c.tivoraHome ? c.tivoraHome : "-")
+            << " writable=" << c.writable << " xdg=" << (c.xdgConfigHome ? c.xdgConfigHome : "-");
+        EXPECT_EQ(f.perUser, c.perUser) << c.folder;
+    }
     // A relative executable path is taken from the current folder, as the system does.
-    EXPECT_EQ(dataFolder("bin/tivora", nullptr), std::filesystem::current_path() / "bin");
+    EXPECT_EQ(dataFolder({"bin/tivora"}).path, std::filesystem::current_path() / "bin");
 }
 
 TEST(Paths, SettingsAndManifestNames)
