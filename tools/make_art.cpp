@@ -4,7 +4,9 @@
 //   tivora_make_art [output folder]     (default: the current folder)
 //
 // writes default_skin.bmp (139 x 139, 24 bits per pixel), tray_icon.png (16 x 16) and
-// about_bg.bmp (308 x 200, 24 bits per pixel).
+// about_bg.bmp (308 x 200, 24 bits per pixel), and the tray icon's picture as the
+// application icon for the desktop's menus, drawn anew at each size:
+// icons/tivora_SIZE.png for 16, 32, 48, 64, 128 and 256 pixels.
 // The face is a 12-hour dial centred on pixel (68, 68) on a pure white background; the
 // hands are not part of it, the program draws them.
 #include <QColor>
@@ -127,11 +129,14 @@ QImage drawFace()
     return image;
 }
 
-QImage drawTrayIcon()
+// The tray icon's picture on a 16 x 16 grid, drawn at a whole multiple of that size so
+// the hands stay on whole pixels.
+QImage drawTrayIcon(int scale = 1)
 {
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+    QImage image(16 * scale, 16 * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF centre(8.0, 8.0);
 
@@ -246,7 +251,18 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot write %s\n", qPrintable(aboutPath));
         return 1;
     }
-    std::printf("wrote %s, %s and %s\n", qPrintable(facePath), qPrintable(iconPath),
-                qPrintable(aboutPath));
+    if (!out.mkpath(QStringLiteral("icons"))) {
+        std::fprintf(stderr, "cannot make %s\n", qPrintable(out.filePath(QStringLiteral("icons"))));
+        return 1;
+    }
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        const QString path = out.filePath(QStringLiteral("icons/tivora_%1.png").arg(size));
+        if (!drawTrayIcon(size / 16).save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+    }
+    std::printf("wrote %s, %s, %s and the application icons\n", qPrintable(facePath),
+                qPrintable(iconPath), qPrintable(aboutPath));
     return 0;
 }
