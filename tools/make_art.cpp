@@ -3,8 +3,8 @@
 //
 //   tivora_make_art [output folder]     (default: the current folder)
 //
-// writes default_skin.bmp (139 x 139, 24 bits per pixel), tray_icon.png (16 x 16) and
-// about_bg.bmp (308 x 200, 24 bits per pixel), and the tray icon's picture as the
+// writes default_skin.bmp (139 x 139, 24 bits per pixel), tray_icon.png (16 x 16),
+// about_bg.bmp (308 x 200, 24 bits per pixel) and the tray icon's picture as the
 // application icon for the desktop's menus, drawn anew at each size:
 // icons/tivora_SIZE.png for 16, 32, 48, 64, 128 and 256 pixels.
 // The face is a 12-hour dial centred on pixel (68, 68) on a pure white background; the
