@@ -47,8 +47,8 @@ wait_until "the first instance to end" only_second
 close_window "$(window_of "$second" Tivora)"
 wait_exit "$second" 0
 
-[ -f "$data/Skins/Default.bmp" ] && [ -f "$data/Skins/Default.ini" ] \
-    || fail "default skin not in the per-user folder"
+[ -f "$data/Skins/Default.bmp" ] && [ -f "$data/Skins/Default.ini" ] && [ -f "$data/langfile.lng" ] \
+    || fail "default skin or language file not in the per-user folder"
 elsewhere=$(find "$HOME" -type f ! -path "$data/*")
 [ -z "$elsewhere" ] || fail "files written outside the per-user folder: $elsewhere"
 [ "$(staged)" = "$before" ] || fail "the installed files changed"
