@@ -68,6 +68,9 @@ std::optional<std::int32_t> parseInteger(std::string_view text)
 
 std::int32_t StrToIntInRange(std::string_view text, std::int32_t low, std::int32_t high)
 {
+    // Typed numbers may start with blanks.
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
     const std::int32_t value = parseInteger(text).value_or(low);
     if (value < low)
         return low;

@@ -23,7 +23,8 @@ inline bool parseBoolean(std::string_view text)
     return text == "1";
 }
 
-// Converts a text to an integer (the low bound when it is none) and clamps it.
+// Converts a text to an integer after skipping leading blanks (the low bound when it is
+// none) and clamps it to low..high.
 std::int32_t StrToIntInRange(std::string_view text, std::int32_t low, std::int32_t high);
 
 } // namespace tivora

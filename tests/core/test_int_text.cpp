@@ -99,6 +99,10 @@ TEST(IntText, StrToIntInRangeDefaultsToLowAndClamps)
     EXPECT_EQ(StrToIntInRange("-7", -5, 5), -5);
     EXPECT_EQ(StrToIntInRange("", 1, 20), 1);
     EXPECT_EQ(StrToIntInRange("abc", 3, 20), 3);
+    EXPECT_EQ(StrToIntInRange("  7", 1, 20), 7); // leading blanks are skipped
+    EXPECT_EQ(StrToIntInRange("\t-3", -5, 5), -3);
+    EXPECT_EQ(StrToIntInRange(" ", 1, 20), 1);
+    EXPECT_EQ(StrToIntInRange("7 ", 1, 20), 1); // trailing ones are not
     EXPECT_EQ(StrToIntInRange("99999999999", 0, 255), 0); // not an integer: the low bound
     EXPECT_EQ(StrToIntInRange("$FF", 0, 100), 100);
     EXPECT_EQ(StrToIntInRange("0xFFFFFFFF", 0, 255), 0); // -1 clamped up

@@ -1,0 +1,149 @@
+#include "options/city_list.h"
+
+#include "base/int_text.h"
+#include "base/text_encoding.h"
+#include "options/clock_lines.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+
+namespace tivora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The fields of a table line separated by tabs; comment and blank lines give none.
+std::vector<std::string_view> tableFields(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    std::vector<std::string_view> fields;
+    if (line.empty() || line.front() == '#')
+        return fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string_view::npos)
+            break;
+        start = tab + 1;
+    }
+    return fields;
+}
+
+std::map<std::string, std::string> readCountries(const fs::path &file)
+{
+    std::map<std::string, std::string> countries;
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto fields = tableFields(line);
+        if (fields.size() >= 2 && !fields[0].empty() && !fields[1].empty())
+            countries.emplace(std::string(fields[0]), std::string(fields[1]));
+    }
+    return countries;
+}
+
+// "America/Argentina/Buenos_Aires" is shown as "Buenos Aires".
+std::string cityName(std::string_view zoneId)
+{
+    const std::size_t slash = zoneId.rfind('/');
+    std::string city(slash == std::string_view::npos ? zoneId : zoneId.substr(slash + 1));
+    std::replace(city.begin(), city.end(), '_', ' ');
+    return city;
+}
+
+} // namespace
+
+std::string utcOffsetText(int minutesEast)
+{
+    const int magnitude = std::abs(minutesEast);
+    char text[32];
+    std::snprintf(text, sizeof text, "UTC%c%.2d:%.2d", minutesEast < 0 ? '-' : '+', magnitude / 60,
+                  magnitude % 60);
+    return text;
+}
+
+std::vector<CityZone> readCityZones(const fs::path &zoneinfoFolder,
+                                    const StandardOffsetLookup &standardOffset)
+{
+    std::vector<CityZone> zones;
+    std::ifstream in(zoneinfoFolder / "zone.tab", std::ios::binary);
+    if (!in)
+        return zones;
+    const auto countries = readCountries(zoneinfoFolder / "iso3166.tab");
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto fields = tableFields(line);
+        if (fields.size() < 3 || fields[0].empty() || fields[2].empty())
+            continue;
+        const std::string zoneId(fields[2]);
+        const std::optional<int> offset = standardOffset(zoneId);
+        if (!offset)
+            continue;
+        const std::string code(fields[0]);
+        const auto country = countries.find(code);
+        std::string name = "(" + utcOffsetText(*offset) + ") " + cityName(zoneId) + ", "
+            + (country != countries.end() ? country->second : code);
+        if (!isValidUtf8(name))
+            name = cp1251ToUtf8(name);
+        zones.push_back({zoneId, std::move(name), -*offset});
+    }
+    return zones;
+}
+
+std::vector<std::string> cityItems(const std::vector<CityZone> &zones, int localBias)
+{
+    struct Keyed
+    {
+        std::string key;
+        std::string item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(zones.size());
+    for (const CityZone &zone : zones) {
+        std::string item = zone.displayName + "|" + std::to_string(localBias - zone.bias);
+        keyed.push_back({foldCase(item), std::move(item)});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const Keyed &a, const Keyed &b) { return a.key < b.key; });
+    std::vector<std::string> items;
+    items.reserve(keyed.size());
+    for (Keyed &k : keyed)
+        items.push_back(std::move(k.item));
+    return items;
+}
+
+std::string_view cityItemName(std::string_view item)
+{
+    return item.substr(0, item.find('|'));
+}
+
+std::optional<int> cityItemOffset(std::string_view item)
+{
+    const std::size_t bar = item.find('|');
+    if (bar == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view text = item.substr(bar + 1);
+    // A signed decimal number only: no blanks, no hexadecimal forms.
+    const std::size_t digits = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (text.size() == digits
+        || text.find_first_not_of("0123456789", digits) != std::string_view::npos)
+        return std::nullopt;
+    return parseInteger(text);
+}
+
+HourMinute splitOffset(int minutes)
+{
+    int hour = minutes / 60;
+    if (minutes % 60 < 0)
+        --hour; // rounded towards minus infinity, so the minute is never negative
+    const int minute = minutes - 60 * hour;
+    return {std::clamp(hour, MinHourField, MaxHourField), minute};
+}
+
+} // namespace tivora

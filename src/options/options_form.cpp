@@ -1,0 +1,60 @@
+#include "options/options_form.h"
+
+#include "base/int_text.h"
+#include "options/clock_lines.h"
+
+#include <algorithm>
+
+namespace tivora {
+
+OptionsFormValues formFromOptions(const TOptions &options, const TClockList &clocks)
+{
+    OptionsFormValues form;
+    form.showArray = options.ShowArray;
+    form.showDigits = options.ShowDigits;
+    form.showDate = options.ShowDate;
+    form.showDesc = options.ShowDesc;
+    form.showDelimiters = options.ShowDelimiters;
+    form.showWhiteBG = options.ShowWhiteBG;
+    form.showTextWhiteBG = options.ShowTextWhiteBG;
+    form.showSystemTime = options.ShowSystemTime;
+    form.sysTimeDesc = options.SysTimeDesc;
+    form.widthText = std::to_string(options.Width);
+    form.activeTr = options.ActiveTr;
+    form.passiveTr = options.PassiveTr;
+    form.lines = clockLines(clocks);
+    return form;
+}
+
+void applyOptionsForm(const OptionsFormValues &form, TOptions &options, TClockList &clocks)
+{
+    options.ShowArray = form.showArray;
+    options.ShowDigits = form.showDigits;
+    options.ShowDate = form.showDate;
+    options.ShowDesc = form.showDesc;
+    options.ShowWhiteBG = form.showWhiteBG;
+    options.ShowTextWhiteBG = form.showTextWhiteBG;
+    options.ShowSystemTime = form.showSystemTime;
+    options.ShowDelimiters = form.showDelimiters;
+    options.SysTimeDesc = form.sysTimeDesc;
+    options.Width = std::uint8_t(StrToIntInRange(form.widthText, MinRowWidth, MaxRowWidth));
+    options.ActiveTr = std::uint8_t(std::clamp(form.activeTr, 0, 255));
+    options.PassiveTr = std::uint8_t(std::clamp(form.passiveTr, 0, 255));
+    // Without a user clock the system time is the only face: it must stay visible.
+    if (clocks.size() < 2)
+        options.ShowSystemTime = true;
+
+    TClockList rebuilt;
+    rebuilt.reserve(form.lines.size() + 1);
+    for (const std::string &line : form.lines)
+        rebuilt.push_back(readClockLine(line));
+    rebuilt.push_back(TClock {0, 0, options.SysTimeDesc});
+    clocks = std::move(rebuilt);
+}
+
+std::string opacityPercent(int position)
+{
+    return std::to_string(position * 100 / 255) + "%";
+}
+
+} // namespace tivora

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/settings.h"
+
+#include <string>
+#include <vector>
+
+namespace tivora {
+
+// Range of the "clock faces per row" field.
+inline constexpr int MinRowWidth = 1;
+inline constexpr int MaxRowWidth = 20;
+
+// What the options dialog holds when OK is pressed: its controls are the working copy.
+struct OptionsFormValues
+{
+    bool showArray = true;
+    bool showDigits = true;
+    bool showDate = true;
+    bool showDesc = true;
+    bool showDelimiters = false;
+    bool showWhiteBG = false;
+    bool showTextWhiteBG = false;
+    bool showSystemTime = true;
+    std::string sysTimeDesc;
+    std::string widthText; // as typed: it may be empty or pasted text
+    int activeTr = 255;
+    int passiveTr = 255;
+    std::vector<std::string> lines; // the clock lines, in the list's order
+};
+
+// The form as the dialog fills it when it opens (without the window's stay-on-top
+// state, which the window itself holds).
+OptionsFormValues formFromOptions(const TOptions &options, const TClockList &clocks);
+
+// Copies the form into the options and replaces the clock list: one entry per line in
+// line order, then the system-time entry. With only the system-time entry in the list
+// before (no user clock when the dialog opened), ShowSystemTime is forced on.
+void applyOptionsForm(const OptionsFormValues &form, TOptions &options, TClockList &clocks);
+
+// The label beside an opacity slider: the position in percent of 255, rounded down.
+std::string opacityPercent(int position);
+
+} // namespace tivora

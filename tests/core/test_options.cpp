@@ -1,0 +1,249 @@
+// Rules of the options dialog: clock lines, the OK step, skin and city lists.
+#include "core/test_base_support.h"
+#include "options/city_list.h"
+#include "options/clock_lines.h"
+#include "options/options_form.h"
+#include "options/skin_list.h"
+
+#include <map>
+
+using namespace tivora;
+namespace fs = std::filesystem;
+
+TEST(ClockLines, FormatsAndReadsBack)
+{
+    struct Case
+    {
+        int hour, minute;
+        const char *desc;
+        const char *line;
+    };
+    const Case cases[] = {
+        {-5, 30, "Denver", "-05:30 Denver"},
+        {3, 0, "", "+03:00 "},
+        {12, 5, "", "+12:05 "},
+        {-3, 30, "Moscow", "-03:30 Moscow"},
+        {0, 30, "  lead: spaces", "+00:30   lead: spaces"},
+        {-24, 59, "a b", "-24:59 a b"},
+        // Hand-edited offsets beyond the usual width.
+        {120, 0, "Far", "+120:00 Far"},
+        {-128, 0, "", "-128:00 "},
+        {3, -5, "x", "+03:-05 x"},
+        {-1, 127, "", "-01:127 "},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(clockLine(c.hour, c.minute, c.desc), c.line);
+        EXPECT_EQ(readClockLine(c.line),
+                  (TClock {std::int8_t(c.hour), std::int8_t(c.minute), c.desc}))
+            << c.line;
+    }
+    // Every offset an entry can hold survives the round trip.
+    for (int h = INT8_MIN; h <= INT8_MAX; ++h)
+        for (int m = INT8_MIN; m <= INT8_MAX; ++m) {
+            const TClock clock {std::int8_t(h), std::int8_t(m), " d"};
+            ASSERT_EQ(readClockLine(clockLine(clock)), clock) << h << ' ' << m;
+        }
+}
+
+TEST(ClockLines, ReadsShortAndDamagedLinesAsZero)
+{
+    const std::pair<const char *, TClock> cases[] = {
+        {"+00:00", {0, 0, ""}},     {"", {0, 0, ""}},          {"abc", {0, 0, ""}},
+        {"+x5:30 D", {0, 30, "D"}}, {"+05:y0 D", {5, 0, "D"}}, {"-05:30", {-5, 30, ""}},
+    };
+    for (const auto &[line, clock] : cases)
+        EXPECT_EQ(readClockLine(line), clock) << line;
+}
+
+TEST(ClockLines, ListSkipsSystemTimeEntriesAndCommitClampsTheFields)
+{
+    const TClockList clocks {{-3, 0, "W"}, {0, 0, "System"}, {2, 0, "E"}, {0, 0, "hand"}};
+    EXPECT_EQ(clockLines(clocks), (std::vector<std::string> {"-03:00 W", "+02:00 E"}));
+
+    const std::tuple<const char *, const char *, const char *> commits[] = {
+        {"-3", "30", "-03:30 "}, {"30", "0", "+24:00 "}, {"-99", "99", "-24:59 "},
+        {"", "", "-24:00 "},     {"-", "x", "-24:00 "},  {" 7", "+5", "+07:05 "},
+    };
+    for (const auto &[hour, minute, line] : commits)
+        EXPECT_EQ(committedLine(hour, minute, ""), line) << hour << ' ' << minute;
+    EXPECT_EQ(committedLine("12", "5", "  Moscow"), "+12:05   Moscow");
+}
+
+TEST(OptionsForm, OkCopiesTheFormAndRebuildsTheListInLineOrder)
+{
+    TOptions options;
+    TClockList clocks {{-5, 0, "NY"}, {0, 0, "System"}, {3, 0, "Moscow"}};
+    OptionsFormValues form = formFromOptions(options, clocks);
+    EXPECT_EQ(form.lines, (std::vector<std::string> {"-05:00 NY", "+03:00 Moscow"}));
+    EXPECT_EQ(form.widthText, "10");
+    form.showArray = false;
+    form.showDelimiters = true;
+    form.showSystemTime = false;
+    form.sysTimeDesc = "Here";
+    form.widthText = "7";
+    form.activeTr = 128;
+    form.passiveTr = 0;
+    form.lines = {"+09:00 Tokyo", "-05:00 NY", "+00:00"};
+    applyOptionsForm(form, options, clocks);
+    EXPECT_FALSE(options.ShowArray);
+    EXPECT_TRUE(options.ShowDelimiters);
+    EXPECT_FALSE(options.ShowSystemTime) << "user clocks existed when the dialog opened";
+    EXPECT_EQ(options.SysTimeDesc, "Here");
+    EXPECT_EQ(options.Width, 7);
+    EXPECT_EQ(options.ActiveTr, 128);
+    EXPECT_EQ(options.PassiveTr, 0);
+    EXPECT_EQ(clocks, (TClockList {{9, 0, "Tokyo"}, {-5, 0, "NY"}, {0, 0, ""}, {0, 0, "Here"}}));
+}
+
+TEST(OptionsForm, SystemTimeIsForcedOnOnlyWhenTheListHeldNoUserClock)
+{
+    for (const bool hadUserClock : {false, true}) {
+        TOptions options;
+        TClockList clocks {{0, 0, "System"}};
+        if (hadUserClock)
+            clocks.insert(clocks.begin(), TClock {2, 0, "E"});
+        OptionsFormValues form = formFromOptions(options, clocks);
+        form.showSystemTime = false;
+        form.lines =
+            hadUserClock ? std::vector<std::string> {} : std::vector<std::string> {"+01:00 A"};
+        applyOptionsForm(form, options, clocks);
+        EXPECT_EQ(options.ShowSystemTime, !hadUserClock) << hadUserClock;
+    }
+}
+
+TEST(OptionsForm, RowWidthIsKeptBetweenOneAndTwenty)
+{
+    const std::pair<const char *, int> cases[] = {
+        {"", 1}, {"0", 1}, {"7", 7}, {"20", 20}, {"21", 20}, {"999", 20}, {"abc", 1}, {"0x0A", 10}};
+    for (const auto &[text, width] : cases) {
+        TOptions options;
+        TClockList clocks {{0, 0, "System"}};
+        OptionsFormValues form = formFromOptions(options, clocks);
+        form.widthText = text;
+        applyOptionsForm(form, options, clocks);
+        EXPECT_EQ(options.Width, width) << '"' << text << '"';
+    }
+}
+
+TEST(OptionsForm, OpacityPercentRoundsDown)
+{
+    const std::pair<int, const char *> cases[] = {
+        {0, "0%"}, {1, "0%"}, {2, "0%"}, {3, "1%"}, {128, "50%"}, {254, "99%"}, {255, "100%"}};
+    for (const auto &[position, text] : cases)
+        EXPECT_EQ(opacityPercent(position), text) << position;
+}
+
+class SkinList : public tivora::testing::ScratchFolder
+{
+};
+
+TEST_F(SkinList, ListsBmpFilesOnlyByNameWithoutExtension)
+{
+    for (const char *file :
+         {"blue.bmp", "Red.BMP", "readme.txt", "blue.ini", ".bmp", "x.bmpx", "Ёлка.Bmp"})
+        put(dir / file, "");
+    fs::create_directory(dir / "old.bmp");
+    fs::create_symlink(dir / "gone", dir / "dangling.bmp");
+    put(dir / std::string("bad\xff.bmp"), "");
+    const std::vector<std::string> names = skinNames(dir);
+    EXPECT_EQ(names, (std::vector<std::string> {"blue", "Red", "Ёлка"}));
+
+    EXPECT_TRUE(skinNames(dir / "missing").empty());
+    const std::pair<const char *, int> picks[] = {{"Blue", 0}, {"red", 1},  {"ЁЛКА", 2},
+                                                  {"", -1},    {"blu", -1}, {"blue.bmp", -1}};
+    for (const auto &[current, index] : picks)
+        EXPECT_EQ(findSkin(names, current), index) << current;
+}
+
+class CityList : public tivora::testing::ScratchFolder
+{
+protected:
+    StandardOffsetLookup lookup = [this](const std::string &zone) -> std::optional<int> {
+        const auto it = offsets.find(zone);
+        return it == offsets.end() ? std::nullopt : std::optional<int>(it->second);
+    };
+    std::map<std::string, int> offsets {{"Europe/Moscow", 180},
+                                        {"America/New_York", -300},
+                                        {"Asia/Kolkata", 330},
+                                        {"America/St_Johns", -210},
+                                        {"America/Argentina/Buenos_Aires", -180},
+                                        {"Etc/Nowhere", 0}};
+};
+
+TEST_F(CityList, ReadsTheZoneTableInFileOrderWithStandardOffsets)
+{
+    put(dir / "iso3166.tab",
+        "# codes\nRU\tRussia\r\nUS\tUnited States\nIN\tIndia\nCA\tCanada\n"
+        "AR\tArgentina\n");
+    put(dir / "zone.tab",
+        "# comment\n\n"
+        "US\t+404251-0740023\tAmerica/New_York\tEastern (most areas)\n"
+        "RU\t+554521+0373704\tEurope/Moscow\tMSK+00 - Moscow area\n"
+        "IN\t+2232+08822\tAsia/Kolkata\n"
+        "XX\t+0000+00000\tEtc/Nowhere\n"
+        "CA\t+4734-05243\tAmerica/St_Johns\tNewfoundland\n"
+        "AR\t-3436-05827\tAmerica/Argentina/Buenos_Aires\n"
+        "ZZ\t+0000+00000\tUnknown/Zone\n"
+        "broken line\n");
+    const std::vector<CityZone> zones = readCityZones(dir, lookup);
+    EXPECT_EQ(zones,
+              (std::vector<CityZone> {
+                  {"America/New_York", "(UTC-05:00) New York, United States", 300},
+                  {"Europe/Moscow", "(UTC+03:00) Moscow, Russia", -180},
+                  {"Asia/Kolkata", "(UTC+05:30) Kolkata, India", -330},
+                  {"Etc/Nowhere", "(UTC+00:00) Nowhere, XX", 0},
+                  {"America/St_Johns", "(UTC-03:30) St Johns, Canada", 210},
+                  {"America/Argentina/Buenos_Aires", "(UTC-03:00) Buenos Aires, Argentina", 180},
+              }));
+
+    // Local standard time UTC+3: items carry the zone's time minus local time, sorted.
+    EXPECT_EQ(cityItems(zones, -180),
+              (std::vector<std::string> {
+                  "(UTC+00:00) Nowhere, XX|-180",
+                  "(UTC+03:00) Moscow, Russia|0",
+                  "(UTC+05:30) Kolkata, India|150",
+                  "(UTC-03:00) Buenos Aires, Argentina|-360",
+                  "(UTC-03:30) St Johns, Canada|-390",
+                  "(UTC-05:00) New York, United States|-480",
+              }));
+    EXPECT_TRUE(readCityZones(dir / "missing", lookup).empty());
+}
+
+TEST(CityItems, SortIgnoringCaseAndKeepFileOrderOnTies)
+{
+    const std::vector<CityZone> zones {{"a", "b", 0}, {"b", "B", 0}, {"c", "a", 0}, {"d", "b", 0}};
+    EXPECT_EQ(cityItems(zones, 0), (std::vector<std::string> {"a|0", "b|0", "B|0", "b|0"}));
+}
+
+TEST(CityItems, NameAndOffsetOfAnItem)
+{
+    const std::tuple<const char *, const char *, std::optional<int>> cases[] = {
+        {"(UTC+03:00) Moscow|-180", "(UTC+03:00) Moscow", -180},
+        {"Name|330", "Name", 330},
+        {"Name|+5", "Name", 5},
+        {"Bar|in|name|60", "Bar", std::nullopt},
+        {"No offset", "No offset", std::nullopt},
+        {"Empty|", "Empty", std::nullopt},
+        {"Hex|$10", "Hex", std::nullopt},
+        {"Blank| 10", "Blank", std::nullopt},
+        {"Huge|99999999999", "Huge", std::nullopt},
+    };
+    for (const auto &[item, name, offset] : cases) {
+        EXPECT_EQ(cityItemName(item), name);
+        EXPECT_EQ(cityItemOffset(item), offset) << item;
+    }
+}
+
+TEST(CityItems, OffsetSplitKeepsTheClocksTime)
+{
+    const std::pair<int, HourMinute> cases[] = {
+        {330, {5, 30}},  {-180, {-3, 0}}, {0, {0, 0}},     {-390, {-7, 30}},
+        {-30, {-1, 30}}, {59, {0, 59}},   {1560, {24, 0}}, {-1590, {-24, 30}},
+    };
+    for (const auto &[minutes, split] : cases) {
+        EXPECT_EQ(splitOffset(minutes), split) << minutes;
+        if (split.hour > MinHourField && split.hour < MaxHourField) {
+            EXPECT_EQ(60 * split.hour + split.minute, minutes);
+        }
+    }
+}
