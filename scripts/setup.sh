@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   openbox trayer
   fonts-liberation2 fonts-dejavu-core
+  tzdata
   clang-format
 )
 

@@ -7,6 +7,7 @@
 #include "base/ini_file.h"
 #include "base/paths.h"
 #include "i18n/qt_language.h"
+#include "options/options_dialog.h"
 #include "platform/instance_control.h"
 #include "platform/window_state.h"
 #include "render/clock_grid.h"
@@ -352,7 +353,14 @@ void TForm1::tr1DblClick()
     guarded([this] { minimizeApplication(); });
 }
 
-void TForm1::N1Click() { }
+void TForm1::N1Click()
+{
+    guarded([this] {
+        // Made anew each time; it destroys itself when it closes.
+        auto *dialog = new Form2(*this);
+        dialog->exec();
+    });
+}
 
 void TForm1::N2Click()
 {
