@@ -357,7 +357,7 @@ void TForm1::N1Click()
 {
     guarded([this] {
         // Made anew each time; it destroys itself when it closes.
-        auto *dialog = new Form2(*this);
+        auto *dialog = new Form2(m_model, *this);
         dialog->exec();
     });
 }

@@ -24,7 +24,6 @@
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
@@ -51,8 +50,9 @@ public:
     }
 };
 
-// The city items carry their offset after a "|": only the part before it is drawn,
-// on the highlight colour when selected, else on the window colour, one pixel in.
+// The city items: each shows its name (the part of the item before "|"), on the
+// highlight colour when selected, else on the window colour, one pixel in; the whole
+// item, offset included, is its data.
 class CityItemDelegate : public FixedHeightDelegate
 {
 public:
@@ -66,32 +66,9 @@ public:
         painter->fillRect(option.rect, pal.color(selected ? QPalette::Highlight : QPalette::Base));
         painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
         painter->setFont(option.font);
-        const QString name = qtext(cityItemName(index.data().toString().toStdString()));
-        painter->drawText(option.rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, name);
+        painter->drawText(option.rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                          index.data(Qt::DisplayRole).toString());
         painter->restore();
-    }
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        const QString name = qtext(cityItemName(index.data().toString().toStdString()));
-        return {option.fontMetrics.horizontalAdvance(name) + 4, ItemHeight};
-    }
-};
-
-// The closed city box shows the picked item's name without its offset.
-class CityComboBox : public QComboBox
-{
-public:
-    using QComboBox::QComboBox;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QStylePainter painter(this);
-        QStyleOptionComboBox opt;
-        initStyleOption(&opt);
-        opt.currentText = qtext(cityItemName(opt.currentText.toStdString()));
-        painter.drawComplexControl(QStyle::CC_ComboBox, opt);
-        painter.drawControl(QStyle::CE_ComboBoxLabel, opt);
     }
 };
 
@@ -250,10 +227,11 @@ QFont dialogFont()
 
 } // namespace
 
-Form2::Form2(TForm1 &main, TimeZoneSource zones)
+Form2::Form2(WidgetModel &model, TForm1 &main, TimeZoneSource zones)
     : QDialog(nullptr,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_model(model),
       m_main(main),
       m_zones(std::move(zones))
 {
@@ -288,16 +266,6 @@ Form2::~Form2()
     FormClose();
 }
 
-TOptions &Form2::options()
-{
-    return m_main.options;
-}
-
-TClockList &Form2::clocks()
-{
-    return m_main.clocks;
-}
-
 void Form2::buildClockBox()
 {
     QGroupBox *box = GroupBox1;
@@ -317,7 +285,7 @@ void Form2::buildClockBox()
     e3 = place(new QLineEdit(box), "e3", 62, 335, 135, 21);
     e3->setMaxLength(100);
     Label22 = label(box, "Label22", QStringLiteral("Город:"), 5, 361);
-    cbCity = withLayoutStyle(place(new CityComboBox(box), "cbCity", 62, 357, 135, 19));
+    cbCity = withLayoutStyle(place(new QComboBox(box), "cbCity", 62, 357, 135, 19));
     cbCity->setItemDelegate(new CityItemDelegate(cbCity));
     setClockFieldsEnabled(false);
 
@@ -439,7 +407,7 @@ void Form2::FormShow()
 
     lb1->setUpdatesEnabled(false);
     lb1->clear();
-    for (const std::string &line : clockLines(clocks()))
+    for (const std::string &line : clockLines(m_model.clocks))
         lb1->addItem(qtext(line));
     lb1->setUpdatesEnabled(true);
     selectLine(-1);
@@ -486,12 +454,12 @@ void Form2::Button1Click()
             form.passiveTr = tb2->value();
             for (int i = 0; i < lb1->count(); ++i)
                 form.lines.push_back(lb1->item(i)->text().toStdString());
-            applyOptionsForm(form, options(), clocks());
+            applyOptionsForm(form, m_model);
         }
         // The clocks are saved in line order; SetFormSize orders the list afterwards.
         m_main.SaveOptions();
         m_main.SetFormSize();
-        m_main.setOpacitySwitch(options().ActiveTr != 255 || options().PassiveTr != 255);
+        m_main.setOpacitySwitch(m_model.opacityWanted());
         m_main.PaintClocks();
         accept();
     });
@@ -516,7 +484,7 @@ void Form2::tb2Change()
 
 void Form2::FillSkinList()
 {
-    m_skinNames = skinNames(skinsFolder(m_main.dataDir()));
+    m_skinNames = skinNames(skinsFolder(m_model.dataDir()));
     QStringList items;
     for (const std::string &name : m_skinNames)
         items << qtext(name);
@@ -552,21 +520,18 @@ void Form2::FillCityList()
 {
     cbCity->setUpdatesEnabled(false);
     cbCity->clear();
+    int widest = 0;
     if (m_zones.standardOffset) {
-        QStringList items;
+        const QFontMetrics metrics(cbCity->font());
         for (const std::string &item :
-             cityItems(readCityZones(m_zones.folder, m_zones.standardOffset), LocalBias))
-            items << qtext(item);
-        cbCity->addItems(items);
+             cityItems(readCityZones(m_zones.folder, m_zones.standardOffset), LocalBias)) {
+            const QString name = qtext(cityItemName(item));
+            cbCity->addItem(name, qtext(item));
+            widest = std::max(widest, metrics.horizontalAdvance(name));
+        }
     }
     cbCity->setCurrentIndex(-1);
     // The open list is as wide as its longest name needs.
-    int widest = 0;
-    const QFontMetrics metrics(cbCity->font());
-    for (int i = 0; i < cbCity->count(); ++i)
-        widest = std::max(
-            widest,
-            metrics.horizontalAdvance(qtext(cityItemName(cbCity->itemText(i).toStdString()))));
     cbCity->view()->setMinimumWidth(widest + 8
                                     + cbCity->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     cbCity->setUpdatesEnabled(true);
@@ -650,7 +615,8 @@ void Form2::cbCityChange()
     guarded([this] {
         if (cbCity->currentIndex() < 0)
             return;
-        const std::optional<int> offset = cityItemOffset(cbCity->currentText().toStdString());
+        const std::optional<int> offset =
+            cityItemOffset(cbCity->currentData().toString().toStdString());
         if (!offset)
             return;
         const HourMinute split = splitOffset(*offset);
@@ -675,8 +641,10 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == cwidth && event->type() == QEvent::KeyPress) {
         // Digits and control keys (backspace, the shortcuts) only.
-        const QString text = static_cast<QKeyEvent *>(event)->text();
-        if (!text.isEmpty()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QString text = key->text();
+        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+        if (!text.isEmpty() && !shortcut) {
             const QChar c = text.front();
             const bool control = c.unicode() < 0x20 || c.unicode() == 0x7f;
             if (!control && !(c >= u'0' && c <= u'9'))

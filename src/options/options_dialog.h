@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/settings.h"
 #include "options/city_list.h"
 #include "options/options_form.h"
 
@@ -52,7 +51,7 @@ public:
     static constexpr int NarrowWidth = 417; // 204 + 212 + 7 outside, less the 3-pixel borders
     static constexpr int SkinBoxParkedLeft = 419;
 
-    Form2(TForm1 &main, TimeZoneSource zones = systemTimeZones());
+    Form2(WidgetModel &model, TForm1 &main, TimeZoneSource zones = systemTimeZones());
     ~Form2() override;
 
     // The local zone's bias in minutes (UTC = local standard time + bias), read when
@@ -75,7 +74,7 @@ public:
     QLabel *Label6 = nullptr;
     QLineEdit *e3 = nullptr;
     QLabel *Label22 = nullptr;
-    QComboBox *cbCity = nullptr;
+    QComboBox *cbCity = nullptr; // items show a zone's name; the data is "name|offset"
 
     QCheckBox *cb1 = nullptr;
     QCheckBox *cb2 = nullptr;
@@ -134,9 +133,9 @@ private:
     void applyTabOrder();
     void setClockFieldsEnabled(bool enabled);
     void selectLine(int row);
-    TOptions &options();
-    TClockList &clocks();
+    TOptions &options() { return m_model.options; }
 
+    WidgetModel &m_model;
     TForm1 &m_main;
     TimeZoneSource m_zones;
     std::vector<std::string> m_skinNames; // the items of skin

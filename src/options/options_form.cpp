@@ -7,8 +7,9 @@
 
 namespace tivora {
 
-OptionsFormValues formFromOptions(const TOptions &options, const TClockList &clocks)
+OptionsFormValues formFromModel(const WidgetModel &model)
 {
+    const TOptions &options = model.options;
     OptionsFormValues form;
     form.showArray = options.ShowArray;
     form.showDigits = options.ShowDigits;
@@ -22,12 +23,14 @@ OptionsFormValues formFromOptions(const TOptions &options, const TClockList &clo
     form.widthText = std::to_string(options.Width);
     form.activeTr = options.ActiveTr;
     form.passiveTr = options.PassiveTr;
-    form.lines = clockLines(clocks);
+    form.lines = clockLines(model.clocks);
     return form;
 }
 
-void applyOptionsForm(const OptionsFormValues &form, TOptions &options, TClockList &clocks)
+void applyOptionsForm(const OptionsFormValues &form, WidgetModel &model)
 {
+    TOptions &options = model.options;
+    TClockList &clocks = model.clocks;
     options.ShowArray = form.showArray;
     options.ShowDigits = form.showDigits;
     options.ShowDate = form.showDate;

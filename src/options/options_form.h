@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "app/widget_model.h"
 
 #include <string>
 #include <vector>
@@ -31,12 +31,14 @@ struct OptionsFormValues
 
 // The form as the dialog fills it when it opens (without the window's stay-on-top
 // state, which the window itself holds).
-OptionsFormValues formFromOptions(const TOptions &options, const TClockList &clocks);
+OptionsFormValues formFromModel(const WidgetModel &model);
 
-// Copies the form into the options and replaces the clock list: one entry per line in
-// line order, then the system-time entry. With only the system-time entry in the list
-// before (no user clock when the dialog opened), ShowSystemTime is forced on.
-void applyOptionsForm(const OptionsFormValues &form, TOptions &options, TClockList &clocks);
+// OK's copy into the model: the form's values into the options, and the clock list
+// replaced by one entry per line in line order, then the system-time entry. With only
+// the system-time entry in the list before (no user clock when the dialog opened),
+// ShowSystemTime is forced on. The list is left in line order: it is saved so, and
+// sorted when the window is resized.
+void applyOptionsForm(const OptionsFormValues &form, WidgetModel &model);
 
 // The label beside an opacity slider: the position in percent of 255, rounded down.
 std::string opacityPercent(int position);

@@ -71,9 +71,9 @@ TEST(ClockLines, ListSkipsSystemTimeEntriesAndCommitClampsTheFields)
 
 TEST(OptionsForm, OkCopiesTheFormAndRebuildsTheListInLineOrder)
 {
-    TOptions options;
-    TClockList clocks {{-5, 0, "NY"}, {0, 0, "System"}, {3, 0, "Moscow"}};
-    OptionsFormValues form = formFromOptions(options, clocks);
+    WidgetModel model("/nonexistent", "/nonexistent/tivora.ini");
+    model.clocks = {{-5, 0, "NY"}, {0, 0, "System"}, {3, 0, "Moscow"}};
+    OptionsFormValues form = formFromModel(model);
     EXPECT_EQ(form.lines, (std::vector<std::string> {"-05:00 NY", "+03:00 Moscow"}));
     EXPECT_EQ(form.widthText, "10");
     form.showArray = false;
@@ -84,30 +84,32 @@ TEST(OptionsForm, OkCopiesTheFormAndRebuildsTheListInLineOrder)
     form.activeTr = 128;
     form.passiveTr = 0;
     form.lines = {"+09:00 Tokyo", "-05:00 NY", "+00:00"};
-    applyOptionsForm(form, options, clocks);
-    EXPECT_FALSE(options.ShowArray);
-    EXPECT_TRUE(options.ShowDelimiters);
-    EXPECT_FALSE(options.ShowSystemTime) << "user clocks existed when the dialog opened";
-    EXPECT_EQ(options.SysTimeDesc, "Here");
-    EXPECT_EQ(options.Width, 7);
-    EXPECT_EQ(options.ActiveTr, 128);
-    EXPECT_EQ(options.PassiveTr, 0);
-    EXPECT_EQ(clocks, (TClockList {{9, 0, "Tokyo"}, {-5, 0, "NY"}, {0, 0, ""}, {0, 0, "Here"}}));
+    applyOptionsForm(form, model);
+    const TOptions &o = model.options;
+    EXPECT_FALSE(o.ShowArray);
+    EXPECT_TRUE(o.ShowDelimiters);
+    EXPECT_FALSE(o.ShowSystemTime) << "user clocks existed when the dialog opened";
+    EXPECT_EQ(o.SysTimeDesc, "Here");
+    EXPECT_EQ(o.Width, 7);
+    EXPECT_EQ(o.ActiveTr, 128);
+    EXPECT_EQ(o.PassiveTr, 0);
+    EXPECT_EQ(model.clocks,
+              (TClockList {{9, 0, "Tokyo"}, {-5, 0, "NY"}, {0, 0, ""}, {0, 0, "Here"}}));
 }
 
 TEST(OptionsForm, SystemTimeIsForcedOnOnlyWhenTheListHeldNoUserClock)
 {
     for (const bool hadUserClock : {false, true}) {
-        TOptions options;
-        TClockList clocks {{0, 0, "System"}};
+        WidgetModel model("/nonexistent", "/nonexistent/tivora.ini");
+        model.clocks = {{0, 0, "System"}};
         if (hadUserClock)
-            clocks.insert(clocks.begin(), TClock {2, 0, "E"});
-        OptionsFormValues form = formFromOptions(options, clocks);
+            model.clocks.insert(model.clocks.begin(), TClock {2, 0, "E"});
+        OptionsFormValues form = formFromModel(model);
         form.showSystemTime = false;
         form.lines =
             hadUserClock ? std::vector<std::string> {} : std::vector<std::string> {"+01:00 A"};
-        applyOptionsForm(form, options, clocks);
-        EXPECT_EQ(options.ShowSystemTime, !hadUserClock) << hadUserClock;
+        applyOptionsForm(form, model);
+        EXPECT_EQ(model.options.ShowSystemTime, !hadUserClock) << hadUserClock;
     }
 }
 
@@ -116,12 +118,12 @@ TEST(OptionsForm, RowWidthIsKeptBetweenOneAndTwenty)
     const std::pair<const char *, int> cases[] = {
         {"", 1}, {"0", 1}, {"7", 7}, {"20", 20}, {"21", 20}, {"999", 20}, {"abc", 1}, {"0x0A", 10}};
     for (const auto &[text, width] : cases) {
-        TOptions options;
-        TClockList clocks {{0, 0, "System"}};
-        OptionsFormValues form = formFromOptions(options, clocks);
+        WidgetModel model("/nonexistent", "/nonexistent/tivora.ini");
+        model.clocks = {{0, 0, "System"}};
+        OptionsFormValues form = formFromModel(model);
         form.widthText = text;
-        applyOptionsForm(form, options, clocks);
-        EXPECT_EQ(options.Width, width) << '"' << text << '"';
+        applyOptionsForm(form, model);
+        EXPECT_EQ(model.options.Width, width) << '"' << text << '"';
     }
 }
 
