@@ -571,6 +571,7 @@ void Form2::lb1Click()
         e1->setValue(clock.hour);
         e2->setValue(clock.minute);
         e3->setText(qtext(clock.desc));
+        e3->setCursorPosition(0); // a long description shows from its start
     });
 }
 
