@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "base/guard.h"
 #include "base/int_text.h"
+#include "i18n/qt_language.h"
 #include "options/clock_lines.h"
 #include "options/skin_list.h"
 #include "skins/skin_files.h"
@@ -112,7 +113,8 @@ protected:
         painter.setPen(palette().color(QPalette::Light));
         painter.drawRect(frame.translated(1, 1));
         const QRect caption(8, 0, metrics.horizontalAdvance(title()), metrics.height());
-        painter.fillRect(caption, palette().color(QPalette::Window));
+        // The line stops two pixels before and after the caption.
+        painter.fillRect(caption.adjusted(-2, 0, 2, 0), palette().color(QPalette::Window));
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                        QPalette::WindowText));
         painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, title());
@@ -183,10 +185,12 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text, int 
     return b;
 }
 
-// A bold section title, made after its horizontal line so that it covers the line.
+// A bold section title, made after its horizontal line so that it covers the line, with
+// two pixels of the line left clear on either side.
 QLabel *heading(QWidget *parent, const char *name, const QString &text, int left, int top)
 {
     QLabel *l = label(parent, name, text, left, top);
+    l->setContentsMargins(2, 0, 2, 0);
     QFont bold = l->font();
     bold.setBold(true);
     l->setFont(bold);
@@ -266,27 +270,30 @@ Form2::~Form2()
     FormClose();
 }
 
+// The controls are made in the order the language file lists them (labels, list,
+// buttons, city box; then the fields, which it does not list), so a fresh language file
+// keeps that order.
 void Form2::buildClockBox()
 {
     QGroupBox *box = GroupBox1;
+    Label1 = label(box, "Label1", QStringLiteral("Сдвиг часов (-24/+24)"), 5, 293);
+    Label2 = label(box, "Label2", QStringLiteral("Сдвиг минут (0/59)"), 5, 316);
+    Label6 = label(box, "Label6", QStringLiteral("Описание:"), 5, 339);
+    Label22 = label(box, "Label22", QStringLiteral("Город:"), 5, 361);
     lb1 = place(new QListWidget(box), "lb1", 2, 15, 198, 246);
     lb1->setSelectionMode(QAbstractItemView::SingleSelection);
     lb1->setUniformItemSizes(true);
     lb1->setItemDelegate(new FixedHeightDelegate(lb1));
     Button3 = button(box, "Button3", QStringLiteral("Добавить"), 4, 266, 87, 21);
     Button4 = button(box, "Button4", QStringLiteral("Удалить"), 105, 266, 92, 21);
-    Label1 = label(box, "Label1", QStringLiteral("Сдвиг часов (-24/+24)"), 5, 293);
-    e1 = place(new ClockSpinBox(box), "e1", 150, 289, 46, 21);
-    e1->setRange(MinHourField, MaxHourField);
-    Label2 = label(box, "Label2", QStringLiteral("Сдвиг минут (0/59)"), 5, 316);
-    e2 = place(new ClockSpinBox(box), "e2", 150, 312, 46, 21);
-    e2->setRange(MinMinuteField, MaxMinuteField);
-    Label6 = label(box, "Label6", QStringLiteral("Описание:"), 5, 339);
-    e3 = place(new QLineEdit(box), "e3", 62, 335, 135, 21);
-    e3->setMaxLength(100);
-    Label22 = label(box, "Label22", QStringLiteral("Город:"), 5, 361);
     cbCity = withLayoutStyle(place(new QComboBox(box), "cbCity", 62, 357, 135, 19));
     cbCity->setItemDelegate(new CityItemDelegate(cbCity));
+    e1 = place(new ClockSpinBox(box), "e1", 150, 289, 46, 21);
+    e1->setRange(MinHourField, MaxHourField);
+    e2 = place(new ClockSpinBox(box), "e2", 150, 312, 46, 21);
+    e2->setRange(MinMinuteField, MaxMinuteField);
+    e3 = place(new QLineEdit(box), "e3", 62, 335, 135, 21);
+    e3->setMaxLength(100);
     setClockFieldsEnabled(false);
 
     connect(lb1, &QListWidget::itemSelectionChanged, this, &Form2::lb1Click);
@@ -302,37 +309,36 @@ void Form2::buildClockBox()
 void Form2::buildViewBox()
 {
     QGroupBox *box = GroupBox2;
+    // The lines first: the bold headings made later are drawn over them.
+    Bevel2 = horizontalLine(box, "Bevel2", 5, 203, 202);
+    Bevel1 = horizontalLine(box, "Bevel1", 5, 268, 202);
+    Label15 = label(box, "Label15", QStringLiteral("Циферблатов в ряд"), 5, 278);
+    Label14 = heading(box, "Label14", QStringLiteral(" Вид "), 15, 262);
+    Label18 = label(box, "Label18", QStringLiteral("Активное окно"), 25, 214);
+    Label19 = label(box, "Label19", QStringLiteral("100%"), 180, 214);
+    Label20 = label(box, "Label20", QStringLiteral("Не активное окно"), 10, 234);
+    Label21 = label(box, "Label21", QStringLiteral("100%"), 180, 234);
+    Label17 = heading(box, "Label17", QStringLiteral(" Прозрачность (w2k, XP) "), 15, 197);
+    Label8 = label(box, "Label8", QStringLiteral("Скин:"), 5, 302);
+    cb9 = checkBox(box, "cb9", QStringLiteral("Системное время"), 5, 162, 116);
+    cb9->setChecked(true);
     cb1 = checkBox(box, "cb1", QStringLiteral("Показывать стрелки"), 5, 15, 171);
     cb2 = checkBox(box, "cb2", QStringLiteral("Показывать время"), 5, 32, 161);
     cb3 = checkBox(box, "cb3", QStringLiteral("Показывать дату"), 5, 49, 161);
     cb4 = checkBox(box, "cb4", QStringLiteral("Показывать описания"), 5, 66, 161);
     cb5 = checkBox(box, "cb5", QStringLiteral("Поверх всех окон"), 5, 83, 161);
     cb6 = checkBox(box, "cb6", QStringLiteral("Разделители между часами"), 5, 100, 201);
+    skin = withLayoutStyle(place(new QComboBox(box), "skin", 45, 299, 162, 21));
     cb7 = checkBox(box, "cb7", QStringLiteral("Прозрачный фон (кроме 95/98)"), 5, 122, 201);
     cb8 = checkBox(box, "cb8", QStringLiteral("Фон под цифрами"), 5, 139, 201);
-    cb9 = checkBox(box, "cb9", QStringLiteral("Системное время"), 5, 162, 116);
-    cb9->setChecked(true);
     e4 = place(new QLineEdit(box), "e4", 120, 160, 87, 21);
-
-    Bevel2 = horizontalLine(box, "Bevel2", 5, 203, 202);
-    Label17 = heading(box, "Label17", QStringLiteral(" Прозрачность (w2k, XP) "), 15, 197);
-    Label18 = label(box, "Label18", QStringLiteral("Активное окно"), 25, 214);
     tb1 = slider(box, "tb1", 105, 214);
-    Label19 = label(box, "Label19", QStringLiteral("100%"), 180, 214);
-    Label20 = label(box, "Label20", QStringLiteral("Не активное окно"), 10, 234);
     tb2 = slider(box, "tb2", 105, 234);
-    Label21 = label(box, "Label21", QStringLiteral("100%"), 180, 234);
-
-    Bevel1 = horizontalLine(box, "Bevel1", 5, 268, 202);
-    Label14 = heading(box, "Label14", QStringLiteral(" Вид "), 15, 262);
-    Label15 = label(box, "Label15", QStringLiteral("Циферблатов в ряд"), 5, 278);
     cwidth = place(new QLineEdit(QStringLiteral("10"), box), "cwidth", 176, 275, 31, 21);
     cwidth->setMaxLength(3);
     // Every typed character goes through the key filter.
     cwidth->setAttribute(Qt::WA_InputMethodEnabled, false);
     cwidth->installEventFilter(this);
-    Label8 = label(box, "Label8", QStringLiteral("Скин:"), 5, 302);
-    skin = withLayoutStyle(place(new QComboBox(box), "skin", 45, 299, 162, 21));
 
     connect(tb1, &QSlider::valueChanged, this, &Form2::tb1Change);
     connect(tb2, &QSlider::valueChanged, this, &Form2::tb2Change);
@@ -361,6 +367,11 @@ void Form2::FormCreate()
         centred.moveCenter(screen->availableGeometry().center());
         move(centred.topLeft());
     }
+    applyLanguage(this, languageFile(m_model.dataDir()));
+    // The labels of the two boxes have no size of their own: they fit their text.
+    for (QGroupBox *box : {GroupBox1, GroupBox2})
+        for (QLabel *l : box->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+            l->adjustSize();
 }
 
 void Form2::resizeEvent(QResizeEvent *event)

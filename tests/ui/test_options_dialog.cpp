@@ -187,6 +187,32 @@ TEST_F(OptionsDialog, ShowFillsTheControlsFromTheModel)
     EXPECT_TRUE(d.isVisible());
 }
 
+TEST_F(OptionsDialog, FirstOpeningWritesItsLanguageSectionInLayoutOrder)
+{
+    create("");
+    open();
+    std::ifstream in(dir / "langfile.lng", std::ios::binary);
+    std::string line, section;
+    QStringList keys;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.starts_with('['))
+            section = line;
+        else if (section == "[Form2]" && line.find('=') != std::string::npos)
+            keys << QString::fromStdString(line.substr(0, line.find('=')));
+    }
+    const QString expected =
+        "Form2 Button1 Button1_h Button2 Button2_h GroupBox1 Label1 Label1_h Label2 Label2_h "
+        "Label6 Label6_h Label22 Label22_h lb1_h Button3 Button3_h Button4 Button4_h cbCity_h "
+        "GroupBox2 Label15 Label15_h Label14 Label14_h Label18 Label18_h Label19 Label19_h "
+        "Label20 Label20_h Label21 Label21_h Label17 Label17_h Label8 Label8_h cb9 cb9_h cb1 "
+        "cb1_h cb2 cb2_h cb3 cb3_h cb4 cb4_h cb5 cb5_h cb6 cb6_h skin_h cb7 cb7_h cb8 cb8_h "
+        "GroupBox3";
+    EXPECT_EQ(keys.join(' '), expected);
+    EXPECT_EQ(dialog->GroupBox1->title(), "Часы") << "read back from the file, blanks dropped";
+}
+
 TEST_F(OptionsDialog, EveryRouteClosesDestroysAndReenablesTheMenuItem)
 {
     const std::function<void(Form2 &)> routes[] = {
