@@ -522,6 +522,8 @@ void Form2::skinChange()
             skin->setCurrentIndex(findSkin(m_skinNames, previous));
             throw;
         }
+        // A skin without its parameter file gives way to the default one: show that.
+        skin->setCurrentIndex(findSkin(m_skinNames, options().Skin));
         m_main.SetFormSize();
         m_main.PaintClocks();
     });
