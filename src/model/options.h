@@ -15,6 +15,9 @@ struct FontSpec
     bool bold = true;
     bool italic = false;
     bool underline = false;
+    // Not stored in skin files: a struck-out font chosen in the skin editor stays so
+    // until the skin is read again.
+    bool strikeOut = false;
     bool operator==(const FontSpec &) const = default;
 };
 

@@ -73,7 +73,7 @@ public:
 private:
     Pen m_pen;
     Brush m_brush;
-    FontSpec m_font {"", 0, 0, false, false, false};
+    FontSpec m_font {"", 0, 0, false, false, false, false};
 };
 
 } // namespace tivora

@@ -361,7 +361,7 @@ QFont toQFont(const FontSpec &fontSpec, int dpi)
     f.setBold(fontSpec.bold);
     f.setItalic(fontSpec.italic);
     f.setUnderline(fontSpec.underline);
-    f.setStrikeOut(false);
+    f.setStrikeOut(fontSpec.strikeOut);
     return f;
 }
 

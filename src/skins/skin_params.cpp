@@ -101,6 +101,8 @@ void readSkinParameters(const IniFile &ini, TOptions &options, int imageWidth, i
 {
     const TOptions builtIn;
     readFields<TOptions>(ini, Section, SkinKeys, options, builtIn);
+    // Strike-out is not stored: reading a font clears it.
+    options.Digits.strikeOut = options.Date.strikeOut = options.Desc.strikeOut = false;
 
     // By default the three texts stand one under the other just below the image,
     // centred on its middle column.

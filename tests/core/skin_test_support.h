@@ -22,9 +22,9 @@ inline TOptions unusualSkin()
     o.cWindth = 65000, o.cHeight = 11, o.strlX = -7, o.strlY = 123456, o.h24 = true;
     o.hLen = 65535, o.mLen = 1, o.sLen = 40000, o.hColor = 255, o.mColor = -1;
     o.sColor = 16777215;
-    o.Digits = {"DejaVu Sans", 7, 65280, false, true, true};
-    o.Date = {"Liberation Serif", -12, 123, true, true, false};
-    o.Desc = {"Courier New", 40, 1, false, false, true};
+    o.Digits = {"DejaVu Sans", 7, 65280, false, true, true, false};
+    o.Date = {"Liberation Serif", -12, 123, true, true, false, false};
+    o.Desc = {"Courier New", 40, 1, false, false, true, false};
     o.DigAl = 0, o.DateAl = 1, o.DescAl = 255;
     o.DigposX = -2147483647 - 1, o.DigposY = 2147483647, o.DateposX = 0, o.DateposY = -5;
     o.DescposX = 17, o.DescposY = 3;

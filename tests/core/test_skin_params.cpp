@@ -66,7 +66,7 @@ TEST_F(SkinParams, DefaultFileHoldsElevenKeysInOrder)
 TEST_F(SkinParams, MissingKeysGiveDefaultsAndPositionsFollowImageAndFonts)
 {
     TOptions expected;
-    expected.Digits = expected.Date = expected.Desc = FontSpec {"Arial", 18, 0, true, false, false};
+    expected.Digits = expected.Date = expected.Desc = FontSpec {"Arial", 18, 0, true, false, false, false};
     expected.DigposX = expected.DateposX = expected.DescposX = 69;
     expected.DigposY = 140, expected.DateposY = 164, expected.DescposY = 188;
     EXPECT_EQ(skinParameters(readFrom(dir / "none.ini", 139, 139, 96)), skinParameters(expected));
@@ -107,15 +107,17 @@ TEST_F(SkinParams, ValueRules)
         "sColor=99999999999\nh24=true\nfnt_Digits_bold=0\nfnt_Date_italic=1\n"
         "fnt_Date_underline=yes\nfnt_Desc_bold=2\nfnt_Desc_underline=1\n"
         "fnt_Desc_name=Liberation Mono\nfnt_Desc_color=255\n");
-    const TOptions o = readFrom(dir / "a.ini", 139, 139, 96);
+    TOptions start = unusualSkin();
+    start.Desc.strikeOut = true; // never stored, so reading clears it
+    const TOptions o = readFrom(dir / "a.ini", 139, 139, 96, start);
     EXPECT_EQ(std::tie(o.hLen, o.mLen, o.sLen, o.cWindth, o.cHeight),
               std::make_tuple(65535, 1, 42, 70000 - 65536, 214));
     EXPECT_EQ(std::tie(o.DigAl, o.DateAl, o.DescAl), std::make_tuple(2, 255, 1));
     EXPECT_EQ(std::tie(o.strlX, o.strlY, o.sColor, o.h24), std::make_tuple(69, 16, 0, false));
     // Style flags start cleared, whatever the fonts held before.
-    EXPECT_EQ(o.Digits, (FontSpec {"Arial", 18, 0, false, false, false}));
-    EXPECT_EQ(o.Date, (FontSpec {"Arial", 18, 0, true, true, false}));
-    EXPECT_EQ(o.Desc, (FontSpec {"Liberation Mono", 18, 255, false, false, true}));
+    EXPECT_EQ(o.Digits, (FontSpec {"Arial", 18, 0, false, false, false, false}));
+    EXPECT_EQ(o.Date, (FontSpec {"Arial", 18, 0, true, true, false, false}));
+    EXPECT_EQ(o.Desc, (FontSpec {"Liberation Mono", 18, 255, false, false, true, false}));
     put(dir / "b.ini", "[Main]\nh24=1\n");
     EXPECT_TRUE(readFrom(dir / "b.ini", 139, 139, 96).h24);
 }
