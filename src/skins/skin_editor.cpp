@@ -162,7 +162,7 @@ SkinEditor::~SkinEditor() = default;
 
 TOptions &SkinEditor::options()
 {
-    return m_form.options;
+    return m_form.model().options;
 }
 
 void SkinEditor::build()

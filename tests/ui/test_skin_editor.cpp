@@ -102,7 +102,7 @@ protected:
     {
         for (QLineEdit *field : numberFields())
             field->setText("123");
-        editor->CheckBox1->setChecked(!form->options.h24);
+        editor->CheckBox1->setChecked(!form->model().options.h24);
         colorAnswer = 255;
         press(editor->ch, Qt::RightButton);
         colorAnswer = 65280;
@@ -133,7 +133,7 @@ protected:
 
 TEST_F(SkinEditorTest, CancelChangesNothingAndReopeningShowsTheSkin)
 {
-    const TOptions before = form->options;
+    const TOptions before = form->model().options;
     const std::string file = skinFile();
     const QSize size = form->size();
     editor->Button5Click();
@@ -149,7 +149,7 @@ TEST_F(SkinEditorTest, CancelChangesNothingAndReopeningShowsTheSkin)
     editor->Button7->click();
     EXPECT_EQ(editor->state(), SkinEditor::State::Closed);
     EXPECT_FALSE(editor->workingFont(0) || editor->workingFont(1) || editor->workingFont(2));
-    EXPECT_EQ(skinParameters(form->options), skinParameters(before));
+    EXPECT_EQ(skinParameters(form->model().options), skinParameters(before));
     EXPECT_EQ(skinFile(), file);
     EXPECT_EQ(form->size(), size);
 
@@ -169,7 +169,7 @@ TEST_F(SkinEditorTest, ApplyStoresSavesResizesAndCloses)
     editor->Button6->click();
     EXPECT_EQ(editor->state(), SkinEditor::State::Closed);
 
-    TOptions expected = form->options;
+    TOptions expected = form->model().options;
     expected.cWindth = expected.cHeight = 123;
     expected.strlX = expected.strlY = 123;
     expected.DigposX = expected.DigposY = expected.DateposX = expected.DateposY = 123;
@@ -179,7 +179,7 @@ TEST_F(SkinEditorTest, ApplyStoresSavesResizesAndCloses)
     expected.hColor = 255, expected.mColor = 65280, expected.sColor = 0;
     expected.Date = *fontAnswer;
     expected.DigAl = 0, expected.DateAl = 2, expected.DescAl = 1;
-    EXPECT_EQ(skinParameters(form->options), skinParameters(expected));
+    EXPECT_EQ(skinParameters(form->model().options), skinParameters(expected));
     EXPECT_EQ(form->size(), QSize(123, 123)) << "one system clock";
 
     // The file holds everything but the strike-out, which skin files do not keep.
@@ -204,7 +204,7 @@ TEST_F(SkinEditorTest, ApplyClampsEveryFieldKind)
         for (QLineEdit *field : numberFields())
             field->setText(row.text);
         editor->Button6->click();
-        const TOptions &o = form->options;
+        const TOptions &o = form->model().options;
         EXPECT_EQ(std::vector<int>({o.cWindth, o.cHeight, o.strlX, o.strlY}),
                   std::vector<int>({row.size, row.size, row.centre, row.centre}))
             << row.text;
@@ -224,8 +224,8 @@ TEST_F(SkinEditorTest, AlignmentOutsideTheListIsStoredAs255)
     EXPECT_EQ(editor->tAl->currentIndex(), -1);
     EXPECT_EQ(editor->eAl->currentIndex(), 1);
     editor->Button6->click();
-    EXPECT_EQ(form->options.DigAl, 255);
-    EXPECT_EQ(form->options.DescAl, 1);
+    EXPECT_EQ(form->model().options.DigAl, 255);
+    EXPECT_EQ(form->model().options.DescAl, 1);
     EXPECT_NE(skinFile().find("\nDigAl=255\n"), std::string::npos) << skinFile();
 }
 
@@ -272,7 +272,7 @@ TEST_F(SkinEditorTest, UnsavableSkinStillResizesAndKeepsThePanelOpen)
     editor->clWidth->setText("100");
     fs::remove(dir / "Skins" / "Default.bmp"); // the save reloads the image first
     editor->Button6->click();
-    EXPECT_EQ(form->options.cWindth, 100);
+    EXPECT_EQ(form->model().options.cWindth, 100);
     EXPECT_EQ(form->width(), 100);
     EXPECT_EQ(skinFile(), file);
     EXPECT_EQ(editor->state(), SkinEditor::State::Open);
