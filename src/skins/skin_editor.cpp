@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegion>
 #include <QThread>
+#include <algorithm>
 
 namespace tivora {
 
@@ -386,7 +387,11 @@ void SkinEditor::Button6Click(QObject *sender)
             m_state = State::Open;
             return;
         }
-        const int outerWidth = m_box3->window()->frameGeometry().width();
+        // The window's outer width: its frame, or at least the 3-pixel borders the
+        // layout counts on where the window manager draws none.
+        const QWidget *window = m_box3->window();
+        const int outerWidth =
+            std::max(window->frameGeometry().width(), window->width() + 2 * DesignBorder);
         slide(SlideStep, [outerWidth](int x) { return x < outerWidth + 5; });
     });
     if (self && m_state == State::Closing)

@@ -68,6 +68,7 @@ class SkinEditor : public QObject
 public:
     static constexpr int SlideStep = 20; // pixels
     static constexpr int SlidePauseMs = 5;
+    static constexpr int DesignBorder = 3; // the dialog's border width in the layout
 
     enum class State { Closed, Opening, Open, Closing };
 

@@ -50,9 +50,9 @@ protected:
         form = std::make_unique<TForm1>(StartupContext {dir / "tivora", dir, {}, false}, app.get(),
                                         DesktopServices {});
         form->show();
-        // The options dialog as far as the panel sees it: narrowed to 423 pixels, the
-        // view box at 204 and the skin box beside it.
-        dialog.resize(423, 381);
+        // The options dialog as far as the panel sees it: narrowed to 423 pixels with
+        // its borders, the view box at 204 and the skin box beside it.
+        dialog.resize(417, 381);
         box2 = new QGroupBox(&dialog);
         box2->setGeometry(204, 0, 212, 351);
         box3 = new QGroupBox(&dialog);
