@@ -6,6 +6,7 @@
 #include "i18n/qt_language.h"
 #include "options/clock_lines.h"
 #include "options/skin_list.h"
+#include "skins/skin_editor.h"
 #include "skins/skin_files.h"
 
 #include <QAction>
@@ -254,6 +255,8 @@ Form2::Form2(WidgetModel &model, TForm1 &main, TimeZoneSource zones)
                       212, 381);
     buildClockBox();
     buildViewBox();
+    skinEditor = new SkinEditor(main, GroupBox2, GroupBox3, {}, this);
+    Button5 = skinEditor->Button5;
     applyTabOrder();
 
     connect(Button1, &QPushButton::clicked, this, &Form2::Button1Click);
@@ -348,11 +351,13 @@ void Form2::buildViewBox()
 void Form2::applyTabOrder()
 {
     // The skin editor's controls join after cb9 (its Button5 before cb9).
-    const QWidget *order[] = {Button1, Button2, lb1, Button3, Button4, e3,  e1,  e2,
-                              cbCity,  cb1,     cb2, cb3,     cb4,     e4,  cb5, cwidth,
-                              tb1,     tb2,     cb6, skin,    cb7,     cb8, cb9};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        QWidget::setTabOrder(const_cast<QWidget *>(order[i]), const_cast<QWidget *>(order[i + 1]));
+    std::vector<QWidget *> order = {Button1, Button2, lb1, Button3, Button4, e3,  e1,      e2,
+                                    cbCity,  cb1,     cb2, cb3,     cb4,     e4,  cb5,     cwidth,
+                                    tb1,     tb2,     cb6, skin,    cb7,     cb8, Button5, cb9};
+    for (QWidget *w : skinEditor->tabOrder())
+        order.push_back(w);
+    for (std::size_t i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
     Button1->setFocus(Qt::OtherFocusReason);
 }
 
@@ -424,8 +429,7 @@ void Form2::FormShow()
     selectLine(-1);
 
     FillCityList();
-    GroupBox3->move(GroupBox2->geometry().right() + 1 + 3, GroupBox3->y());
-    GroupBox3->hide();
+    skinEditor->park(); // hidden just right of GroupBox2
 }
 
 void Form2::FormClose()

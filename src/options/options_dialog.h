@@ -22,6 +22,7 @@ class QSpinBox;
 
 namespace tivora {
 
+class SkinEditor;
 class TForm1;
 
 // Where the city list comes from: a tz database folder holding zone.tab and
@@ -100,6 +101,10 @@ public:
     QLineEdit *cwidth = nullptr;
     QLabel *Label8 = nullptr;
     QComboBox *skin = nullptr;
+    QPushButton *Button5 = nullptr; // opens the skin editor
+
+    // The skin editor in GroupBox3.
+    SkinEditor *skinEditor = nullptr;
 
     void FillSkinList();
     void FillCityList();

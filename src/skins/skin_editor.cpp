@@ -51,11 +51,14 @@ QLineEdit *edit(QWidget *parent, const char *name, int x, int y)
 class Rule : public QFrame
 {
 public:
-    Rule(QWidget *parent, QWidget *heading) : QFrame(parent), m_heading(heading)
+    Rule(QWidget *parent, const char *name, int y) : QFrame(parent)
     {
+        setObjectName(name);
         setFrameShape(QFrame::HLine);
         setFrameShadow(QFrame::Sunken);
+        setGeometry(5, y, 202, 2);
     }
+    void setHeading(QWidget *heading) { m_heading = heading; }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -70,18 +73,39 @@ private:
     QPointer<QWidget> m_heading;
 };
 
-// A bold heading drawn over a horizontal rule.
-void heading(QWidget *parent, const char *bevel, int bevelY, const char *name,
-             const QString &caption, int x, int y)
+// A bold heading, drawn over a rule.
+QLabel *heading(QWidget *parent, const char *name, const QString &caption, int x, int y)
 {
     QLabel *l = label(parent, name, caption, x, y);
     QFont f = designFont();
     f.setBold(true);
     l->setFont(f);
     l->adjustSize();
-    auto *rule = new Rule(parent, l);
-    rule->setObjectName(bevel);
-    rule->setGeometry(5, bevelY, 202, 2);
+    return l;
+}
+
+LinkLabel *fontLink(QWidget *parent, const char *name, int x, int y)
+{
+    auto *link = new LinkLabel(QStringLiteral("Шрифт"), parent);
+    link->setObjectName(name);
+    QFont f = designFont();
+    f.setUnderline(true);
+    link->setFont(f);
+    QPalette pal = link->palette();
+    pal.setColor(QPalette::WindowText, Qt::blue);
+    link->setPalette(pal);
+    link->setCursor(Qt::PointingHandCursor);
+    link->move(x, y);
+    link->adjustSize();
+    return link;
+}
+
+ColorSquare *colorSquare(QWidget *parent, const char *name, int x, int y)
+{
+    auto *square = new ColorSquare(parent);
+    square->setObjectName(name);
+    square->move(x, y);
+    return square;
 }
 
 QComboBox *alignmentList(QWidget *parent, const char *name, int x, int y)
@@ -171,75 +195,40 @@ void SkinEditor::build()
     QGroupBox *box = m_box3;
     box->setTitle(QStringLiteral("Настройка скина"));
     box->resize(212, 381);
+    box->setAutoFillBackground(true); // it covers the view box when open
 
     Button5 = new QPushButton(QStringLiteral("Редактировать"), m_box2);
     Button5->setObjectName("Button5");
     Button5->setGeometry(105, 324, 101, 21);
     connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
 
+    // The controls are made in the order the language file lists them (labels,
+    // buttons, alignment lists, check box; the rules, fields and squares it does not
+    // list), so a fresh language file keeps that order.
+    auto *bevel3 = new Rule(box, "Bevel3", 176);
+    auto *bevel4 = new Rule(box, "Bevel4", 263);
     const QString x = QStringLiteral("x");
-    label(box, "Label32", QStringLiteral("Размер часов"), 10, 20);
-    clWidth = edit(box, "clWidth", 134, 17);
-    label(box, "Label33", x, 167, 20);
-    clHeight = edit(box, "clHeight", 175, 17);
     label(box, "Label3", QStringLiteral("Позиция стрелок"), 10, 54);
-    psX = edit(box, "psX", 134, 51);
     label(box, "Label4", x, 167, 54);
-    psY = edit(box, "psY", 175, 51);
-    CheckBox1 = new QCheckBox(QStringLiteral("24 часовой циферблат"), box);
-    CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setGeometry(10, 75, 196, 17);
     label(box, "Label5", QStringLiteral("Позиция цифр врем."), 10, 102);
-    ptX = edit(box, "ptX", 134, 99);
     label(box, "Label7", x, 167, 102);
-    ptY = edit(box, "ptY", 175, 99);
     label(box, "Label9", QStringLiteral("Позиция даты"), 10, 127);
-    pdX = edit(box, "pdX", 134, 124);
     label(box, "Label10", x, 167, 127);
-    pdY = edit(box, "pdY", 175, 124);
     label(box, "Label11", QStringLiteral("Позиция описания"), 10, 152);
-    peX = edit(box, "peX", 134, 149);
     label(box, "Label12", x, 167, 152);
-    peY = edit(box, "peY", 175, 149);
-
-    heading(box, "Bevel3", 176, "Label13", QStringLiteral(" Длины и цвета "), 15, 170);
-    const auto handRow = [&](const char *labelName, const QString &caption, const char *lenName,
-                             const char *squareName, int y, QLineEdit *&len, ColorSquare *&sq) {
-        label(box, labelName, caption, 10, y + 3);
-        len = edit(box, lenName, 134, y);
-        sq = new ColorSquare(box);
-        sq->setObjectName(squareName);
-        sq->move(171, y);
-        connect(sq, &ColorSquare::pressed, this, [this, sq] { chMouseDown(sq); });
-    };
-    handRow("Label16", QStringLiteral("Часовой стрелки"), "lh", "ch", 186, lh, ch);
-    handRow("Label23", QStringLiteral("Минутной стрелки"), "lm", "cm", 211, lm, cm);
-    handRow("Label24", QStringLiteral("Секундной стрелки"), "ls", "cs", 236, ls, cs);
-
-    heading(box, "Bevel4", 263, "Label25", QStringLiteral(" Надписи "), 15, 257);
-    const auto textRow = [&](const char *labelName, const QString &caption, const char *linkName,
-                             const char *listName, int y, int listY, LinkLabel *&link,
-                             QComboBox *&list) {
-        label(box, labelName, caption, 10, y);
-        link = new LinkLabel(QStringLiteral("Шрифт"), box);
-        link->setObjectName(linkName);
-        QFont f = designFont();
-        f.setUnderline(true);
-        link->setFont(f);
-        QPalette pal = link->palette();
-        pal.setColor(QPalette::WindowText, Qt::blue);
-        link->setPalette(pal);
-        link->setCursor(Qt::PointingHandCursor);
-        link->move(65, y);
-        link->adjustSize();
-        list = alignmentList(box, listName, 107, listY);
-    };
-    textRow("Label26", QStringLiteral("Время"), "Label27", "tAl", 276, 270, Label27, tAl);
-    textRow("Label28", QStringLiteral("Дата"), "Label29", "dAl", 299, 295, Label29, dAl);
-    textRow("Label30", QStringLiteral("Описание"), "Label31", "eAl", 323, 320, Label31, eAl);
-    connect(Label27, &LinkLabel::clicked, this, [this] { Label27Click(); });
-    connect(Label29, &LinkLabel::clicked, this, [this] { Label29Click(); });
-    connect(Label31, &LinkLabel::clicked, this, [this] { Label31Click(); });
+    bevel3->setHeading(heading(box, "Label13", QStringLiteral(" Длины и цвета "), 15, 170));
+    label(box, "Label16", QStringLiteral("Часовой стрелки"), 10, 189);
+    label(box, "Label23", QStringLiteral("Минутной стрелки"), 10, 214);
+    label(box, "Label24", QStringLiteral("Секундной стрелки"), 10, 239);
+    bevel4->setHeading(heading(box, "Label25", QStringLiteral(" Надписи "), 15, 257));
+    label(box, "Label26", QStringLiteral("Время"), 10, 276);
+    Label27 = fontLink(box, "Label27", 65, 276);
+    label(box, "Label28", QStringLiteral("Дата"), 10, 299);
+    Label29 = fontLink(box, "Label29", 65, 299);
+    label(box, "Label30", QStringLiteral("Описание"), 10, 323);
+    Label31 = fontLink(box, "Label31", 65, 323);
+    label(box, "Label32", QStringLiteral("Размер часов"), 10, 20);
+    label(box, "Label33", x, 167, 20);
 
     Button6 = new QPushButton(QStringLiteral("Изменить скин"), box);
     Button6->setObjectName("Button6");
@@ -247,8 +236,45 @@ void SkinEditor::build()
     Button7 = new QPushButton(QStringLiteral("Отмена"), box);
     Button7->setObjectName("Button7");
     Button7->setGeometry(132, 351, 75, 25);
+
+    tAl = alignmentList(box, "tAl", 107, 270);
+    dAl = alignmentList(box, "dAl", 107, 295);
+    eAl = alignmentList(box, "eAl", 107, 320);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("24 часовой циферблат"), box);
+    CheckBox1->setObjectName("CheckBox1");
+    CheckBox1->setGeometry(10, 75, 196, 17);
+
+    clWidth = edit(box, "clWidth", 134, 17);
+    clHeight = edit(box, "clHeight", 175, 17);
+    psX = edit(box, "psX", 134, 51);
+    psY = edit(box, "psY", 175, 51);
+    ptX = edit(box, "ptX", 134, 99);
+    ptY = edit(box, "ptY", 175, 99);
+    pdX = edit(box, "pdX", 134, 124);
+    pdY = edit(box, "pdY", 175, 124);
+    peX = edit(box, "peX", 134, 149);
+    peY = edit(box, "peY", 175, 149);
+    lh = edit(box, "lh", 134, 186);
+    lm = edit(box, "lm", 134, 211);
+    ls = edit(box, "ls", 134, 236);
+    ch = colorSquare(box, "ch", 171, 186);
+    cm = colorSquare(box, "cm", 171, 211);
+    cs = colorSquare(box, "cs", 171, 236);
+
+    connect(Label27, &LinkLabel::clicked, this, [this] { Label27Click(); });
+    connect(Label29, &LinkLabel::clicked, this, [this] { Label29Click(); });
+    connect(Label31, &LinkLabel::clicked, this, [this] { Label31Click(); });
+    for (ColorSquare *square : {ch, cm, cs})
+        connect(square, &ColorSquare::pressed, this, [this, square] { chMouseDown(square); });
     connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(Button6); });
     connect(Button7, &QPushButton::clicked, this, [this] { Button6Click(Button7); });
+}
+
+std::vector<QWidget *> SkinEditor::tabOrder() const
+{
+    return {clWidth, clHeight, psX, psY, CheckBox1, ptX, ptY, pdX,     pdY,    peX,
+            peY,     lh,       lm,  ls,  tAl,       dAl, eAl, Button6, Button7};
 }
 
 void SkinEditor::park()

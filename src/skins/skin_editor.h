@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -60,8 +61,8 @@ protected:
 // parameters, saves the skin's parameter file, resizes and repaints the main window.
 //
 // The options dialog creates one editor after its group boxes, calls park() each time it
-// is shown, and places Button5 in its tab order. The panel's edits and working fonts go
-// with the editor when the dialog closes while the panel is open.
+// is shown, and places Button5 and tabOrder() in its tab order. The panel's edits and
+// working fonts go with the editor when the dialog closes while the panel is open.
 class SkinEditor : public QObject
 {
     Q_OBJECT
@@ -77,6 +78,8 @@ public:
     ~SkinEditor() override;
 
     State state() const { return m_state; }
+    // The panel's focusable controls in their tab order.
+    std::vector<QWidget *> tabOrder() const;
 
     // Hides the panel at its resting place just right of GroupBox2 and drops its
     // working fonts: the closed state.

@@ -155,6 +155,32 @@ window_of() {
     exact_titles "$2" $(xdotool search --all --pid "$1" --name "^$2\$" 2>/dev/null || true) | head -n1
 }
 
+# Opens the options dialog through the widget's popup menu (its second item,
+# "Настройки") and waits for it to be mapped; sets OPTIONS_DIALOG to its window id.
+#   open_options_dialog PID WIDGET_WINDOW
+open_options_dialog() {
+    local pid=$1 X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$2")"
+    xdotool mousemove $((X + 20)) $((Y + 20)) click 3
+    wait_until "the popup menu" popup_shown "$pid"
+    xdotool key Down Down Return
+    wait_until "the options dialog" has_window "$pid" "Опции"
+    OPTIONS_DIALOG=$(window_of "$pid" "Опции")
+    wait_until "the dialog to be mapped" bash -c "xwininfo -id $OPTIONS_DIALOG | grep -q IsViewable"
+}
+
+# Whether the popup menu (a window named after the program) is shown.
+popup_shown() {
+    local w
+    for w in $(xdotool search --all --pid "$1" --name '' 2>/dev/null); do
+        [ "$(xdotool getwindowname "$w")" = tivora ] && xwininfo -id "$w" | grep -q IsViewable \
+            && return 0
+    done
+    return 1
+}
+
+has_window() { [ -n "$(window_of "$1" "$2")" ]; }
+
 # Sends a close request to a window and waits for it to be gone.
 close_window() {
     "$SEND_CLOSE" "$1" 10 || fail "window $1 did not close"

@@ -12,22 +12,8 @@ wait_until "the widget to be mapped" bash -c "xwininfo -id $win | grep -q IsView
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ "$WIDTH,$HEIGHT" = "139,220" ] || fail "size ${WIDTH}x$HEIGHT, expected the system clock alone"
 
-# The popup menu (a window named after the program) and its second item, "Настройки".
-popup_shown() {
-    local w
-    for w in $(xdotool search --all --pid "$pid" --name '' 2>/dev/null); do
-        [ "$(xdotool getwindowname "$w")" = tivora ] && xwininfo -id "$w" | grep -q IsViewable \
-            && return 0
-    done
-    return 1
-}
-xdotool mousemove $((X + 20)) $((Y + 20)) click 3
-wait_until "the popup menu" popup_shown
-xdotool key Down Down Return
-has_dialog() { [ -n "$(window_of "$pid" "Опции")" ]; }
-wait_until "the options dialog" has_dialog
-dlg=$(window_of "$pid" "Опции")
-wait_until "the dialog to be mapped" bash -c "xwininfo -id $dlg | grep -q IsViewable"
+open_options_dialog "$pid" "$win"
+dlg=$OPTIONS_DIALOG
 
 # Positions inside the dialog's client area, from its layout.
 click_at() { xdotool mousemove --window "$dlg" "$1" "$2" click 1; }

@@ -208,7 +208,13 @@ TEST_F(OptionsDialog, FirstOpeningWritesItsLanguageSectionInLayoutOrder)
         "GroupBox2 Label15 Label15_h Label14 Label14_h Label18 Label18_h Label19 Label19_h "
         "Label20 Label20_h Label21 Label21_h Label17 Label17_h Label8 Label8_h cb9 cb9_h cb1 "
         "cb1_h cb2 cb2_h cb3 cb3_h cb4 cb4_h cb5 cb5_h cb6 cb6_h skin_h cb7 cb7_h cb8 cb8_h "
-        "GroupBox3";
+        "Button5 Button5_h GroupBox3 Label3 Label3_h Label4 Label4_h Label5 Label5_h Label7 "
+        "Label7_h Label9 Label9_h Label10 Label10_h Label11 Label11_h Label12 Label12_h Label13 "
+        "Label13_h Label16 Label16_h Label23 Label23_h Label24 Label24_h Label25 Label25_h "
+        "Label26 Label26_h Label27 Label27_h Label28 Label28_h Label29 Label29_h Label30 "
+        "Label30_h Label31 Label31_h Label32 Label32_h Label33 Label33_h Button6 Button6_h "
+        "Button7 Button7_h tAl_h tAl_0 tAl_1 tAl_2 dAl_h dAl_0 dAl_1 dAl_2 eAl_h eAl_0 eAl_1 "
+        "eAl_2 CheckBox1 CheckBox1_h";
     EXPECT_EQ(keys.join(' '), expected);
     EXPECT_EQ(dialog->GroupBox1->title(), "Часы") << "read back from the file, blanks dropped";
 }
