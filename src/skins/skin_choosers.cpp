@@ -78,15 +78,15 @@ QFont chooserFont(const FontSpec &font)
 
 FontSpec fromChooserFont(const QFont &font, std::int32_t color)
 {
-    FontSpec spec;
-    spec.name = font.family().toStdString();
-    spec.size = font.pointSize() > 0 ? font.pointSize() : int(std::lround(font.pointSizeF()));
-    spec.color = color;
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underline = font.underline();
-    spec.strikeOut = font.strikeOut();
-    return spec;
+    FontSpec result;
+    result.name = font.family().toStdString();
+    result.size = font.pointSize() > 0 ? font.pointSize() : int(std::lround(font.pointSizeF()));
+    result.color = color;
+    result.bold = font.bold();
+    result.italic = font.italic();
+    result.underline = font.underline();
+    result.strikeOut = font.strikeOut();
+    return result;
 }
 
 FontColorDialog::FontColorDialog(const FontSpec &font, QWidget *parent)
@@ -131,10 +131,10 @@ FontColorDialog::FontColorDialog(const FontSpec &font, QWidget *parent)
 
 FontSpec FontColorDialog::chosenFont() const
 {
-    FontSpec spec = fromChooserFont(m_fonts->currentFont(), m_color);
-    if (!m_givenName.empty() && spec.name == m_shownFamily.toStdString())
-        spec.name = m_givenName;
-    return spec;
+    FontSpec result = fromChooserFont(m_fonts->currentFont(), m_color);
+    if (!m_givenName.empty() && result.name == m_shownFamily.toStdString())
+        result.name = m_givenName;
+    return result;
 }
 
 void FontColorDialog::setChosenColor(std::int32_t color)
