@@ -3,6 +3,7 @@
 #include "base/file_access.h"
 #include "base/ini_file.h"
 #include "render/qt_canvas.h"
+#include "skins/bmp_image.h"
 #include "skins/skin_params.h"
 
 #include <QBuffer>
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QStringList>
 
 #include <optional>
@@ -29,10 +29,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Skin images are small pictures; anything beyond these limits is treated as an image
-// that cannot be loaded rather than allocating for what a damaged header claims.
-constexpr int MaxImageSide = 16384;
-constexpr int MaxImageMegabytes = 128;
+// Skin images are small pictures; a larger file is treated as an image that cannot be
+// loaded (the decoder limits the picture size a header may claim).
+constexpr std::uintmax_t MaxImageFileBytes = std::uintmax_t(160) << 20;
 
 QString toQString(const fs::path &path)
 {
@@ -89,22 +88,33 @@ std::string describe(const QString &file)
     return file.toStdString();
 }
 
-// Loads a skin image from a BMP file, ready for drawing (32-bit RGB). Throws SkinError
-// when the file is missing, is no BMP, is damaged or claims an absurd size.
+// Loads a skin image from a BMP file, ready for drawing (32-bit RGB). The file is
+// decoded here rather than by the toolkit's reader, which draws the rows that a damaged
+// file lacks from uninitialised memory. Throws SkinError when the file is missing, is no
+// BMP, is damaged or claims an absurd size.
 QImage loadSkinImage(const QString &file)
 {
     if (!QFileInfo(file).isFile())
         throw SkinError("No skin image " + describe(file));
-    QImageReader reader(file, "bmp");
-    reader.setAutoDetectImageFormat(false);
-    reader.setAllocationLimit(MaxImageMegabytes);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > MaxImageSide || size.height() > MaxImageSide))
-        throw SkinError("Skin image too large: " + describe(file));
-    QImage image = reader.read();
+    std::string bytes;
+    if (!readFile(toPath(file), bytes, MaxImageFileBytes))
+        throw SkinError("Unable to read skin image " + describe(file));
+    RgbImage decoded;
+    try {
+        decoded = decodeBmp(bytes);
+    } catch (const BmpError &e) {
+        throw SkinError("Unable to load skin image " + describe(file) + ": " + e.what());
+    }
+    QImage image(decoded.width, decoded.height, QImage::Format_RGB32);
     if (image.isNull())
-        throw SkinError("Unable to load skin image " + describe(file));
-    return image.convertToFormat(QImage::Format_RGB32);
+        throw SkinError("Skin image too large: " + describe(file));
+    for (int y = 0; y < decoded.height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const std::uint32_t *row = &decoded.pixels[std::size_t(y) * decoded.width];
+        for (int x = 0; x < decoded.width; ++x)
+            line[x] = 0xff000000u | row[x];
+    }
+    return image;
 }
 
 // Writes the image as a 24-bit BMP file, atomically, so that a failed write never

@@ -1,4 +1,5 @@
 #include "base/ini_file.h"
+#include "core/bmp_test_support.h"
 #include "core/skin_test_support.h"
 #include "core/test_base_support.h"
 #include "render/qt_canvas.h"
@@ -7,6 +8,9 @@
 #include <cmath>
 
 using namespace tivora;
+using tivora::testing::bmp;
+using tivora::testing::le16;
+using tivora::testing::le32;
 using tivora::testing::skinParameters;
 using tivora::testing::unusualSkin;
 
@@ -132,11 +136,18 @@ TEST_F(SkinFiles, ImageThatCannotBeLoadedChangesNothing)
             + std::string(24, '\0'));
     QImage(20, 20, QImage::Format_RGB32)
         .save(QString::fromStdString(in("Png.bmp").string()), "PNG");
-    for (const char *name : {"Junk", "Huge", "Png"})
+    // Damaged files: pixel rows cut short, pixels past the end, an RLE stream cut short.
+    putImage(in("Short.bmp"), 40, 40);
+    const std::string whole = get(in("Short.bmp"));
+    put(in("Short.bmp"), whole.substr(0, whole.size() - 200));
+    put(in("Offset.bmp"), whole.substr(0, 10) + le32(whole.size() + 1) + whole.substr(14));
+    put(in("Rle.bmp"), bmp(4, 4, 8, 1, {0xffffff}, std::string("\x04\0\0\0", 4)));
+    const char *const names[] = {"Junk", "Huge", "Png", "Short", "Offset", "Rle"};
+    for (const char *name : names)
         put(in(std::string(name) + ".ini"), "[Main]\n");
 
     const TOptions before = unusualSkin();
-    for (const std::string name : {"Junk", "Huge", "Png"}) {
+    for (const std::string name : names) {
         options = before;
         options.Skin = name;
         EXPECT_THROW(load(), SkinError) << name;
@@ -144,6 +155,17 @@ TEST_F(SkinFiles, ImageThatCannotBeLoadedChangesNothing)
         EXPECT_EQ(skinParameters(options), skinParameters(before)) << name;
         EXPECT_EQ(bitmap.image(), builtIn()) << name;
     }
+}
+
+TEST_F(SkinFiles, SixteenBitWhiteStaysWhite)
+{
+    load();
+    put(in("Hi.bmp"), bmp(2, 1, 16, 0, {}, le16(0x7fff) + le16(0x7c00)));
+    put(in("Hi.ini"), "[Main]\n");
+    options.Skin = "Hi";
+    load();
+    EXPECT_EQ(bitmap.pixel(0, 0), White);
+    EXPECT_EQ(bitmap.pixel(1, 0), (Color {255, 0, 0}));
 }
 
 TEST_F(SkinFiles, SaveSkinReloadsImageAndWritesParameters)
