@@ -49,15 +49,20 @@ public:
     const Pen &pen() const { return m_pen; }
     const Brush &brush() const { return m_brush; }
     const FontSpec &font() const { return m_font; }
+    // Whether text is drawn with smoothed (anti-aliased) edges; on until switched off.
+    bool textSmoothing() const { return m_textSmoothing; }
     void setPen(const Pen &pen) { m_pen = pen; }
     void setBrush(const Brush &brush) { m_brush = brush; }
     void setFont(const FontSpec &font) { m_font = font; }
+    void setTextSmoothing(bool on) { m_textSmoothing = on; }
 
     virtual int width() const = 0;
     virtual int height() const = 0;
     // Fills with the current fill colour (whether or not the fill is solid).
     virtual void fillRect(int left, int top, int right, int bottom) = 0;
     virtual void line(int x1, int y1, int x2, int y2) = 0;
+    // The same line with smoothed (anti-aliased) edges: the same end points and width.
+    virtual void smoothLine(int x1, int y1, int x2, int y2) = 0;
     // Outline in the current pen along columns left and right-1, rows top and bottom-1;
     // the inside filled with the current fill when it is solid.
     virtual void rectangle(int left, int top, int right, int bottom) = 0;
@@ -74,6 +79,7 @@ private:
     Pen m_pen;
     Brush m_brush;
     FontSpec m_font {"", 0, 0, false, false, false, false};
+    bool m_textSmoothing = true;
 };
 
 } // namespace tivora

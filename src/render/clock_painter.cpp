@@ -43,6 +43,9 @@ void placeText(Canvas &canvas, const TOptions &o, int x, int y, const std::strin
     }
     const long long top = static_cast<long long>(y) + py;
 
+    // Smoothed edges are blends with the background; on white that is about to be made
+    // see-through they would stay as a pale fringe, so such text is drawn without them.
+    canvas.setTextSmoothing(o.ShowTextWhiteBG || !o.ShowWhiteBG);
     if (o.ShowTextWhiteBG) {
         // The box keeps the current pen: the second hand's after the hands, otherwise
         // whatever earlier drawing left.
@@ -89,15 +92,15 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
             o.h24 ? TwoPi * (h * 60 + m) / 1440.0 : TwoPi * ((h % 12) * 60 + m) / 720.0;
         canvas.setPen({Color::fromRef(o.hColor), 2});
         Point end = handEnd(pivot, hourAngle, o.hLen);
-        canvas.line(pivot.x, pivot.y, end.x, end.y);
+        canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
 
         canvas.setPen({Color::fromRef(o.mColor), 2});
         end = handEnd(pivot, TwoPi * m / 60.0, o.mLen);
-        canvas.line(pivot.x, pivot.y, end.x, end.y);
+        canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
 
         canvas.setPen({Color::fromRef(o.sColor), 1});
         end = handEnd(pivot, TwoPi * s / 60.0, o.sLen);
-        canvas.line(pivot.x, pivot.y, end.x, end.y);
+        canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
     }
 
     // Texts go on a transparent background and the frame stays empty.

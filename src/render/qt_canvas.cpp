@@ -100,7 +100,13 @@ struct QtCanvas::FontCache
         std::optional<QStaticText> laidOut;
     };
 
-    FontCache(const FontSpec &s, int dpi) : fontSpec(s), font(toQFont(s, dpi)), metrics(font) { }
+    FontCache(const FontSpec &s, bool smoothEdges, int dpi)
+        : fontSpec(s), smooth(smoothEdges), font(toQFont(s, dpi, smoothEdges)), metrics(font)
+    { }
+    bool matches(const FontSpec &s, bool smoothEdges) const
+    {
+        return smooth == smoothEdges && fontSpec == s;
+    }
 
     Text &text(const std::string &t, std::uint64_t picture)
     {
@@ -118,6 +124,7 @@ struct QtCanvas::FontCache
     }
 
     FontSpec fontSpec;
+    bool smooth;
     QFont font;
     QFontMetrics metrics;
     std::unordered_map<std::string, Text> texts;
@@ -178,17 +185,19 @@ void QtCanvas::endPainting() const
 
 QtCanvas::FontCache &QtCanvas::currentFont()
 {
-    if (!m_fonts.empty() && m_fonts.front()->fontSpec == font())
+    if (!m_fonts.empty() && m_fonts.front()->matches(font(), textSmoothing()))
         return *m_fonts.front();
-    auto it = std::find_if(m_fonts.begin(), m_fonts.end(),
-                           [&](const auto &entry) { return entry->fontSpec == font(); });
+    auto it = std::find_if(m_fonts.begin(), m_fonts.end(), [&](const auto &entry) {
+        return entry->matches(font(), textSmoothing());
+    });
     if (it == m_fonts.end()) {
         if (m_fonts.size() >= MaxCachedFonts) {
             if (m_painterFont == m_fonts.back().get())
                 m_painterFont = nullptr;
             m_fonts.pop_back();
         }
-        m_fonts.insert(m_fonts.begin(), std::make_unique<FontCache>(font(), m_dpi));
+        m_fonts.insert(m_fonts.begin(),
+                       std::make_unique<FontCache>(font(), textSmoothing(), m_dpi));
     } else {
         std::rotate(m_fonts.begin(), it, it + 1);
     }
@@ -216,6 +225,22 @@ void QtCanvas::line(int x1, int y1, int x2, int y2)
     QPainter &p = painter();
     p.setPen(toQPen(pen()));
     p.drawLine(QLine(clampCoord(x1), clampCoord(y1), clampCoord(x2), clampCoord(y2)));
+}
+
+void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
+{
+    if (m_image.isNull())
+        return;
+    QPainter &p = painter();
+    // A line from pixel to pixel runs between their centres, half a pixel in, so that it
+    // ends where the plain line ends; round caps cover the end pixels as square ones do.
+    QPen roundPen = toQPen(pen());
+    roundPen.setCapStyle(Qt::RoundCap);
+    p.setPen(roundPen);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.drawLine(QLineF(clampCoord(x1) + 0.5, clampCoord(y1) + 0.5, clampCoord(x2) + 0.5,
+                      clampCoord(y2) + 0.5));
+    p.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void QtCanvas::rectangle(int left, int top, int right, int bottom)
@@ -342,7 +367,7 @@ Color QtCanvas::pixel(int x, int y) const
     return fromQRgb(m_image.pixel(x, y));
 }
 
-QFont toQFont(const FontSpec &fontSpec, int dpi)
+QFont toQFont(const FontSpec &fontSpec, int dpi, bool smooth)
 {
     QFont f; // the application's default font
     if (!fontSpec.name.empty())
@@ -362,6 +387,8 @@ QFont toQFont(const FontSpec &fontSpec, int dpi)
     f.setItalic(fontSpec.italic);
     f.setUnderline(fontSpec.underline);
     f.setStrikeOut(fontSpec.strikeOut);
+    if (!smooth)
+        f.setStyleStrategy(QFont::NoAntialias);
     return f;
 }
 

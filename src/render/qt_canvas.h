@@ -28,9 +28,10 @@ private:
     QImage m_image;
 };
 
-// The canvas over an off-screen QImage. Drawing is not antialiased, so 1-pixel outlines
-// land on exactly the pixels the canvas contract names. The drawing state survives
-// resize(), as the repaint logic relies on.
+// The canvas over an off-screen QImage. Shapes are not antialiased, so 1-pixel outlines
+// land on exactly the pixels the canvas contract names; only smoothLine() and text (while
+// text smoothing is on) are. The drawing state survives resize(), as the repaint logic
+// relies on.
 class QtCanvas : public Canvas
 {
 public:
@@ -46,6 +47,7 @@ public:
     int height() const override { return m_image.height(); }
     void fillRect(int left, int top, int right, int bottom) override;
     void line(int x1, int y1, int x2, int y2) override;
+    void smoothLine(int x1, int y1, int x2, int y2) override;
     void rectangle(int left, int top, int right, int bottom) override;
     void roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH) override;
     void textOut(int x, int y, const std::string &text) override;
@@ -58,7 +60,7 @@ private:
 
     QPainter &painter();
     void endPainting() const;
-    // The cache entry of the current FontSpec, made on first use.
+    // The cache entry of the current FontSpec and text smoothing, made on first use.
     FontCache &currentFont();
 
     int m_dpi;
@@ -76,7 +78,8 @@ private:
     bool m_textUsed = false;
 };
 
-// QFont for a skin font at the given screen DPI (pixel height set from the point size).
-QFont toQFont(const FontSpec &fontSpec, int dpi);
+// QFont for a skin font at the given screen DPI (pixel height set from the point size),
+// with or without smoothed glyph edges.
+QFont toQFont(const FontSpec &fontSpec, int dpi, bool smooth = true);
 
 } // namespace tivora

@@ -12,12 +12,13 @@ namespace tivora::test {
 // One drawing call with the drawing state in force when it was made.
 struct Op
 {
-    enum Kind { FillRect, Line, Rectangle, RoundRect, TextOut, DrawBitmap } kind;
+    enum Kind { FillRect, Line, SmoothLine, Rectangle, RoundRect, TextOut, DrawBitmap } kind;
     std::vector<int> v; // the call's integer arguments in order
     std::string text;
     Pen pen;
     Brush brush;
     FontSpec font;
+    bool textSmoothing = true;
 };
 
 // A canvas that records every call. Text measures 10 pixels per character (UTF-8 code
@@ -33,6 +34,10 @@ public:
     int height() const override { return 1000; }
     void fillRect(int l, int t, int r, int b) override { record(Op::FillRect, {l, t, r, b}); }
     void line(int x1, int y1, int x2, int y2) override { record(Op::Line, {x1, y1, x2, y2}); }
+    void smoothLine(int x1, int y1, int x2, int y2) override
+    {
+        record(Op::SmoothLine, {x1, y1, x2, y2});
+    }
     void rectangle(int l, int t, int r, int b) override { record(Op::Rectangle, {l, t, r, b}); }
     void roundRect(int l, int t, int r, int b, int ew, int eh) override
     {
@@ -68,7 +73,8 @@ public:
 private:
     void record(Op::Kind kind, std::vector<int> v, std::string text = {})
     {
-        ops.push_back({kind, std::move(v), std::move(text), pen(), brush(), font()});
+        ops.push_back(
+            {kind, std::move(v), std::move(text), pen(), brush(), font(), textSmoothing()});
     }
 };
 

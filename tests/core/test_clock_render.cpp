@@ -105,7 +105,7 @@ TEST(ClockPainter, HandEndPoints)
         f.o.h24 = c.h24;
         f.now = {2026, 3, 4, c.h, c.m, c.s};
         f.paint(100, 50, clock(0, 0));
-        const auto lines = f.canvas.ofKind(Op::Line);
+        const auto lines = f.canvas.ofKind(Op::SmoothLine); // the hands are smoothed
         ASSERT_EQ(lines.size(), 3u);
         V ends;
         for (const Op &l : lines) {
@@ -188,6 +188,23 @@ TEST(ClockPainter, TextBoxesFrameAndFillState)
     EXPECT_EQ(boxes[1].pen, (Pen {Grey, 1}));
 }
 
+TEST(ClockPainter, TextOnSeeThroughWhiteIsNotSmoothed)
+{
+    // white see-through, text boxes, whether the text is smoothed
+    for (auto [seeThrough, boxes, smooth] : {std::tuple {false, false, true},
+                                             {false, true, true},
+                                             {true, true, true},
+                                             {true, false, false}}) {
+        Face f;
+        f.o.ShowWhiteBG = seeThrough;
+        f.o.ShowTextWhiteBG = boxes;
+        f.o.ShowDigits = f.o.ShowDesc = true;
+        f.compose({clock(0, 0, "a"), clock(1, 0, "b")});
+        for (const Op &t : f.canvas.ofKind(Op::TextOut))
+            EXPECT_EQ(t.textSmoothing, smooth) << seeThrough << boxes << " " << t.text;
+    }
+}
+
 TEST(ClockPainter, AbsurdPositionsDoNotOverflow)
 {
     Face f;
@@ -198,7 +215,7 @@ TEST(ClockPainter, AbsurdPositionsDoNotOverflow)
     f.paint(INT_MAX, 10, clock(0, 0));
     EXPECT_GT(f.text(0).v[0], 1000);
     EXPECT_GT(f.text(0).v[1], 1000);
-    EXPECT_LT(f.canvas.ofKind(Op::Line).at(0).v[0], 0);
+    EXPECT_LT(f.canvas.ofKind(Op::SmoothLine).at(0).v[0], 0);
 }
 
 TEST(ClockGrid, FitGrid)

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -99,6 +100,55 @@ TEST(QtCanvas, LinesIncludeBothEnds)
     c.setPen({Black, 2});
     c.line(8, 16, 18, 16);
     EXPECT_EQ(inkRows(c, 14, 15), 2); // two pixels wide
+}
+
+// Pixels that are neither white nor the ink colour: the blends of smoothed edges.
+int blends(QtCanvas &c, Color ink)
+{
+    int n = 0;
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x)
+            n += c.pixel(x, y) != White && c.pixel(x, y) != ink;
+    return n;
+}
+
+TEST(QtCanvas, SmoothLinesEndWhereLinesEnd)
+{
+    // width, line; the pixel one step past each end along the line stays white
+    const std::tuple<int, std::array<int, 4>, std::array<int, 4>> cases[] = {
+        {1, {5, 5, 25, 12}, {3, 4, 27, 13}},
+        {2, {20, 20, 6, 3}, {21, 22, 5, 1}},
+        {2, {15, 4, 15, 25}, {15, 2, 15, 27}},
+    };
+    for (const auto &[width, l, past] : cases) {
+        SCOPED_TRACE(width);
+        QtCanvas plain, smooth;
+        for (QtCanvas *c : {&plain, &smooth}) {
+            clear(*c, 30, 30);
+            c->setPen({Black, width});
+        }
+        plain.line(l[0], l[1], l[2], l[3]);
+        smooth.smoothLine(l[0], l[1], l[2], l[3]);
+        for (auto [x, y] : {std::pair {l[0], l[1]}, {l[2], l[3]}})
+            EXPECT_TRUE(dark(smooth.pixel(x, y)) && dark(plain.pixel(x, y))) << x << "," << y;
+        for (auto [x, y] : {std::pair {past[0], past[1]}, {past[2], past[3]}})
+            EXPECT_TRUE(smooth.pixel(x, y) == White && plain.pixel(x, y) == White) << x << "," << y;
+        EXPECT_EQ(blends(plain, Black), 0);
+        EXPECT_GT(blends(smooth, Black), 0);
+    }
+}
+
+TEST(QtCanvas, TextSmoothingCanBeSwitchedOff)
+{
+    for (bool smooth : {true, false}) {
+        QtCanvas c(96);
+        clear(c, 80, 40);
+        c.setFont({"Arial", 18, 0, false, false, false});
+        c.setTextSmoothing(smooth);
+        c.textOut(2, 2, "Sao");
+        EXPECT_GT(inkRows(c, 0, 80), 10);
+        EXPECT_EQ(blends(c, Black) > 0, smooth) << smooth;
+    }
 }
 
 TEST(QtCanvas, TextStandsAtItsTopLeftInTheFontColour)
