@@ -1,5 +1,7 @@
 #include "render/qt_canvas.h"
 
+#include "skins/skin_params.h"
+
 #include <QFontMetrics>
 #include <QPen>
 #include <QStaticText>
@@ -374,15 +376,10 @@ QFont toQFont(const FontSpec &fontSpec, int dpi, bool smooth)
         f.setFamily(QString::fromStdString(fontSpec.name));
     if (dpi <= 0)
         dpi = 96;
-    // Every font gets a pixel size, the default one included, so that measuring (on the
-    // screen) and drawing (on an image) agree whatever each device's resolution.
-    double pixels = 0;
-    if (fontSpec.size > 0)
-        pixels = fontSpec.size * double(dpi) / 72.0;
-    else if (f.pointSizeF() > 0)
-        pixels = f.pointSizeF() * dpi / 72.0;
-    if (pixels > 0)
-        f.setPixelSize(int(std::clamp(std::lround(pixels), 1L, long(MaxFontPixels))));
+    // Every font gets a pixel size, so that measuring (on the screen) and drawing (on an
+    // image) agree whatever each device's resolution, and the size follows the same rule
+    // as the text positions computed from it.
+    f.setPixelSize(std::clamp(fontPixelHeight(fontSpec.size, dpi), 1, MaxFontPixels));
     f.setBold(fontSpec.bold);
     f.setItalic(fontSpec.italic);
     f.setUnderline(fontSpec.underline);

@@ -3,8 +3,10 @@
 #include "base/ini_fields.h"
 #include "base/ini_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -92,7 +94,8 @@ void writeDefaultSkinIni(IniFile &ini)
 int fontPixelHeight(int points, int dpi)
 {
     // Rounded half away from zero; computed wide so that no size can overflow.
-    const double exact = static_cast<double>(points) * dpi / 72.0;
+    const std::int64_t size = std::max<std::int64_t>(std::llabs(points), 1);
+    const double exact = static_cast<double>(size) * dpi / 72.0;
     return saturate(static_cast<std::int64_t>(std::llround(exact)));
 }
 

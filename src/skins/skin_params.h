@@ -11,7 +11,10 @@ inline constexpr const char *DefaultSkinName = "Default";
 // The default skin's parameter file: Info, then the ten keys it needs, in order.
 void writeDefaultSkinIni(IniFile &ini);
 
-// Font pixel height: points x dpi / 72, rounded to the nearest integer.
+// Font pixel height of a stored font size: points x dpi / 72, rounded to the nearest
+// integer. A size of 0 or less cannot be drawn as it is: a negative size counts as its
+// absolute value (the same size given the other way round, as some font tools store it)
+// and 0 as 1 point. Drawing and the default text positions both take this height.
 int fontPixelHeight(int points, int dpi);
 
 // Reads every skin parameter from section Main, in order, each from its key or its

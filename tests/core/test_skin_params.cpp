@@ -91,12 +91,20 @@ TEST_F(SkinParams, MissingKeysGiveDefaultsAndPositionsFollowImageAndFonts)
 
 TEST_F(SkinParams, FontPixelHeightRoundsToNearest)
 {
-    EXPECT_EQ(fontPixelHeight(18, 96), 24);
-    EXPECT_EQ(fontPixelHeight(7, 96), 9); // 9.33
-    EXPECT_EQ(fontPixelHeight(8, 96), 11); // 10.67
-    EXPECT_EQ(fontPixelHeight(3, 108), 5); // 4.5: half away from zero
-    EXPECT_EQ(fontPixelHeight(-3, 108), -5);
-    EXPECT_EQ(fontPixelHeight(INT_MAX, 96), INT_MAX);
+    // points, dpi, pixels
+    const int cases[][3] = {{18, 96, 24},
+                            {7, 96, 9} /* 9.33 */,
+                            {8, 96, 11} /* 10.67 */,
+                            {3, 108, 5} /* 4.5: half away from zero */,
+                            // sizes of 0 and less: the absolute value, at least 1 point
+                            {-3, 108, 5},
+                            {-18, 96, 24},
+                            {0, 96, 1},
+                            {0, 300, 4},
+                            {INT_MAX, 96, INT_MAX},
+                            {INT_MIN, 96, INT_MAX}};
+    for (const auto &c : cases)
+        EXPECT_EQ(fontPixelHeight(c[0], c[1]), c[2]) << c[0] << " at " << c[1];
 }
 
 TEST_F(SkinParams, ValueRules)

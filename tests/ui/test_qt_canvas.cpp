@@ -1,4 +1,5 @@
 #include "render/qt_canvas.h"
+#include "skins/skin_params.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -189,6 +190,11 @@ TEST(QtCanvas, FontsFollowTheSkinFont)
     EXPECT_EQ(u.pixelSize(), 30);
     EXPECT_TRUE(!u.bold() && u.underline());
     EXPECT_LE(toQFont({"Arial", 100000, 0, false, false, false}, 96).pixelSize(), 2048);
+    // Sizes of 0 and less are drawn at the height the text positions are computed from.
+    for (int size : {-18, 0})
+        EXPECT_EQ(toQFont({"Arial", size, 0, false, false, false}, 96).pixelSize(),
+                  fontPixelHeight(size, 96))
+            << size;
     const QFont def = toQFont({"", 0, 0, false, false, false}, 96);
     EXPECT_EQ(def.family(), QGuiApplication::font().family());
     EXPECT_GT(def.pixelSize(), 0);
