@@ -30,6 +30,18 @@ struct SnapshotRequest
     std::optional<LocalDateTime> at;
 };
 
+// The arguments the toolkit is given: the program name alone. The toolkit would act on
+// options of its own (-platform, -display, ...) anywhere on the command line, while the
+// program looks only at its first argument. QApplication keeps references to both, so
+// this lives as long as the application.
+struct ToolkitArguments
+{
+    explicit ToolkitArguments(char *program) : argv {program ? program : fallback, nullptr} { }
+    int argc = 1;
+    char fallback[7] = "tivora"; // for a process started with no arguments at all
+    char *argv[2];
+};
+
 constexpr const char *Usage =
     "usage: tivora [/close] | tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS]";
 
@@ -60,20 +72,22 @@ bool choosePlatform(bool snapshot)
     return false;
 }
 
-int showStartupError(int argc, char **argv, const std::string &text)
+int showStartupError(char *program, const std::string &text)
 {
     std::fprintf(stderr, "tivora: Application Error: %s\n", text.c_str());
     if (choosePlatform(false)) {
-        QApplication app(argc, argv);
+        ToolkitArguments qtArgs(program);
+        QApplication app(qtArgs.argc, qtArgs.argv);
         QMessageBox::critical(nullptr, QStringLiteral("Application Error"),
                               QString::fromStdString(text), QMessageBox::Ok);
     }
     return 1;
 }
 
-int runSnapshot(int argc, char **argv, StartupContext context, const SnapshotRequest &request)
+int runSnapshot(char *program, StartupContext context, const SnapshotRequest &request)
 {
-    QApplication app(argc, argv);
+    ToolkitArguments qtArgs(program);
+    QApplication app(qtArgs.argc, qtArgs.argv);
     context.snapshot = true;
     TForm1 form(context, nullptr);
     form.SetFormSize();
@@ -131,7 +145,7 @@ int runTivora(int argc, char **argv)
             return 2;
         }
         choosePlatform(true);
-        return runSnapshot(argc, argv, context, request);
+        return runSnapshot(argv[0], context, request);
     }
 
     // First start: write the manifest, start anew without arguments and end.
@@ -139,7 +153,7 @@ int runTivora(int argc, char **argv)
     std::error_code ec;
     if (!std::filesystem::exists(manifest, ec)) {
         if (!canWriteFile(manifest) || !writeFileAtomically(manifest, manifestText()))
-            return showStartupError(argc, argv, "Cannot create file " + manifest.string());
+            return showStartupError(argv[0], "Cannot create file " + manifest.string());
         setHiddenSystemArchive(manifest);
         relaunch(executable);
         return 0;
@@ -154,7 +168,8 @@ int runTivora(int argc, char **argv)
         return 2;
     }
 
-    QApplication app(argc, argv);
+    ToolkitArguments qtArgs(argv[0]);
+    QApplication app(qtArgs.argc, qtArgs.argv);
     // The toolkit names its hidden client-leader window after the application; that
     // name must not be the title by which instances find each other.
     QApplication::setApplicationName(QStringLiteral("tivora"));
