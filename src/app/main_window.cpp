@@ -31,6 +31,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace tivora {
@@ -205,6 +206,12 @@ void TForm1::warn(const std::string &title, const std::string &text)
 void TForm1::LoadSkin()
 {
     tivora::LoadSkin(m_model.dataDir(), m_model.options, m_skin, m_dpi);
+}
+
+void TForm1::useBuiltInSkin(const std::string &reason)
+{
+    std::fprintf(stderr, "tivora: %s; drawing the built-in skin instead\n", reason.c_str());
+    tivora::useBuiltInSkin(m_model.options, m_skin, m_dpi);
 }
 
 void TForm1::SaveSkin()

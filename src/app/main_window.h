@@ -103,6 +103,7 @@ private:
     WindowPlacement placement() const override;
     void applyPlacement(const WindowPlacement &placement) override;
     void loadSkin() override { LoadSkin(); }
+    void useBuiltInSkin(const std::string &reason) override;
     void saveSkin() override { SaveSkin(); }
     void startTicking() override;
     void warn(const std::string &title, const std::string &text) override;

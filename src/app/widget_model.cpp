@@ -4,6 +4,7 @@
 #include "render/canvas.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace tivora {
 
@@ -19,7 +20,11 @@ void WidgetModel::load(WidgetView &view)
         loadSettings(ini, options, placement, clocks);
     }
     view.applyPlacement(placement);
-    view.loadSkin();
+    try {
+        view.loadSkin();
+    } catch (const std::exception &e) {
+        view.useBuiltInSkin(e.what());
+    }
     view.setOpacitySwitch(opacityWanted());
     if (clocks.size() == 1)
         options.ShowSystemTime = true;

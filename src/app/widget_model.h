@@ -26,6 +26,9 @@ public:
     // Loads the current skin (image and parameters) into the options; throws when the
     // image cannot be loaded.
     virtual void loadSkin() = 0;
+    // Draws with the built-in face and its parameters instead, after loadSkin() failed
+    // for the reason given; says so on the error output.
+    virtual void useBuiltInSkin(const std::string &reason) = 0;
     // Writes the skin's parameter file; throws when it cannot.
     virtual void saveSkin() = 0;
     virtual void setOpacitySwitch(bool on) = 0;
@@ -58,8 +61,10 @@ public:
 
     // The load sequence of the window's creation: settings and clock list (placement
     // defaults are where the window stands), the placement applied, the skin, the
-    // opacity switch, system time forced on when it is the only clock, the timer. An
-    // error ends the sequence at that step and propagates.
+    // opacity switch, system time forced on when it is the only clock, the timer. A
+    // skin that cannot be loaded is replaced by the built-in one and the sequence goes
+    // on, so the clocks stay legible and keep ticking; any other error ends the
+    // sequence at that step and propagates.
     void load(WidgetView &view);
 
     // Writes the settings, the clock list and the skin's parameters. A failure is

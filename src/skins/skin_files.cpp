@@ -196,6 +196,13 @@ void LoadSkin(const fs::path &dataDir, TOptions &options, QtBitmap &skin, int dp
     options = loaded;
 }
 
+void useBuiltInSkin(TOptions &options, QtBitmap &skin, int dpi)
+{
+    const QImage image = builtInDefaultSkin();
+    builtInSkinParameters(options, image.width(), image.height(), dpi);
+    skin.setImage(image);
+}
+
 void SaveSkin(const fs::path &dataDir, const TOptions &options, QtBitmap &skin)
 {
     if (!isUsableName(options.Skin))

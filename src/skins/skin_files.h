@@ -28,6 +28,11 @@ QImage builtInDefaultSkin();
 // that cannot be loaded throws SkinError with every parameter unchanged.
 void LoadSkin(const std::filesystem::path &dataDir, TOptions &options, QtBitmap &skin, int dpi);
 
+// Puts the built-in face into skin and the parameters a newly created default skin
+// gives into options (options.Skin is left as it is): what the window draws with when
+// no skin can be loaded at start-up.
+void useBuiltInSkin(TOptions &options, QtBitmap &skin, int dpi);
+
 // Reloads the current skin's image and writes every parameter into its parameter file.
 // Throws SkinError (image) or IniWriteError (parameter file).
 void SaveSkin(const std::filesystem::path &dataDir, const TOptions &options, QtBitmap &skin);

@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <type_traits>
+#include <variant>
 
 namespace tivora {
 
@@ -74,21 +77,68 @@ constexpr IniField<TOptions> SkinKeys[] = {
 };
 #undef SKIN
 
+// What a new default skin's parameter file holds after its Info line, in order.
+struct DefaultSkinValue
+{
+    const char *key;
+    std::int32_t value;
+};
+constexpr DefaultSkinValue DefaultSkinValues[] = {
+    {"strlX", 69}, {"strlY", 69}, {"hLen", 25},  {"mLen", 39},     {"sLen", 39},
+    {"hColor", 0}, {"mColor", 0}, {"sColor", 0}, {"cWindth", 139}, {"cHeight", 220},
+};
+
+// The text positions' defaults for an image of that size and the fonts of `options`:
+// one text under the other just below the image, centred on its middle column.
+TOptions textPositionDefaults(const TOptions &options, int imageWidth, int imageHeight, int dpi)
+{
+    TOptions defaults;
+    const std::int64_t digitsHeight = fontPixelHeight(options.Digits.size, dpi);
+    const std::int64_t dateHeight = fontPixelHeight(options.Date.size, dpi);
+    const std::int64_t below = std::int64_t(imageHeight) + 1;
+    defaults.DigposX = defaults.DateposX = defaults.DescposX = imageWidth / 2;
+    defaults.DigposY = saturate(below);
+    defaults.DateposY = saturate(below + digitsHeight);
+    defaults.DescposY = saturate(below + digitsHeight + dateHeight);
+    return defaults;
+}
+
 } // namespace
 
 void writeDefaultSkinIni(IniFile &ini)
 {
     ini.writeString(Section, "Info", DefaultSkinInfo);
-    ini.writeInteger(Section, "strlX", 69);
-    ini.writeInteger(Section, "strlY", 69);
-    ini.writeInteger(Section, "hLen", 25);
-    ini.writeInteger(Section, "mLen", 39);
-    ini.writeInteger(Section, "sLen", 39);
-    ini.writeInteger(Section, "hColor", 0);
-    ini.writeInteger(Section, "mColor", 0);
-    ini.writeInteger(Section, "sColor", 0);
-    ini.writeInteger(Section, "cWindth", 139);
-    ini.writeInteger(Section, "cHeight", 220);
+    for (const DefaultSkinValue &v : DefaultSkinValues)
+        ini.writeInteger(Section, v.key, v.value);
+}
+
+void builtInSkinParameters(TOptions &options, int imageWidth, int imageHeight, int dpi)
+{
+    // Every parameter as a parameter file without keys gives it, then the default
+    // skin's own values over them, then the positions that follow from its fonts.
+    TOptions skin = options;
+    const TOptions builtIn;
+    for (const IniField<TOptions> &f : SkinKeys) {
+        std::visit([&](auto ref) { ref(skin) = ref(const_cast<TOptions &>(builtIn)); }, f.field);
+        for (const DefaultSkinValue &v : DefaultSkinValues) {
+            if (std::string_view(v.key) != f.key)
+                continue;
+            std::visit(
+                [&](auto ref) {
+                    auto &field = ref(skin);
+                    using T = std::remove_reference_t<decltype(field)>;
+                    if constexpr (!std::is_same_v<T, std::string>)
+                        field = static_cast<T>(v.value);
+                },
+                f.field);
+        }
+    }
+    const TOptions positions = textPositionDefaults(skin, imageWidth, imageHeight, dpi);
+    for (const IniField<TOptions> &f : SkinKeys)
+        if (f.late)
+            std::visit([&](auto ref) { ref(skin) = ref(const_cast<TOptions &>(positions)); },
+                       f.field);
+    options = skin;
 }
 
 int fontPixelHeight(int points, int dpi)
@@ -107,17 +157,8 @@ void readSkinParameters(const IniFile &ini, TOptions &options, int imageWidth, i
     // Strike-out is not stored: reading a font clears it.
     options.Digits.strikeOut = options.Date.strikeOut = options.Desc.strikeOut = false;
 
-    // By default the three texts stand one under the other just below the image,
-    // centred on its middle column.
-    TOptions defaults;
-    const std::int64_t digitsHeight = fontPixelHeight(options.Digits.size, dpi);
-    const std::int64_t dateHeight = fontPixelHeight(options.Date.size, dpi);
-    const std::int64_t below = std::int64_t(imageHeight) + 1;
-    defaults.DigposX = defaults.DateposX = defaults.DescposX = imageWidth / 2;
-    defaults.DigposY = saturate(below);
-    defaults.DateposY = saturate(below + digitsHeight);
-    defaults.DescposY = saturate(below + digitsHeight + dateHeight);
-    readFields<TOptions>(ini, Section, SkinKeys, options, defaults, true);
+    readFields<TOptions>(ini, Section, SkinKeys, options,
+                         textPositionDefaults(options, imageWidth, imageHeight, dpi), true);
 }
 
 void writeSkinParameters(IniFile &ini, const TOptions &options)

@@ -11,6 +11,10 @@ inline constexpr const char *DefaultSkinName = "Default";
 // The default skin's parameter file: Info, then the ten keys it needs, in order.
 void writeDefaultSkinIni(IniFile &ini);
 
+// The parameters a newly created default skin gives with an image of that size: what
+// the built-in face is drawn with when no skin can be loaded.
+void builtInSkinParameters(TOptions &options, int imageWidth, int imageHeight, int dpi);
+
 // Font pixel height of a stored font size: points x dpi / 72, rounded to the nearest
 // integer. A size of 0 or less cannot be drawn as it is: a negative size counts as its
 // absolute value (the same size given the other way round, as some font tools store it)

@@ -40,6 +40,17 @@ keys=$(tr -d '\r' <"$TIVORA_HOME/Skins/Default.ini" | sed -n 's/=.*//p' | tr '\n
 [ "$keys" = "Info strlX strlY hLen mLen sLen hColor mColor sColor cWindth cHeight " ] \
     || fail "Default.ini keys: $keys"
 
+# A skin whose image cannot be loaded: the built-in skin draws the same picture as the
+# default skin's files, and the error output names the file and what is wrong with it.
+cp "$shot" "$WORK/default.png"
+head -c 1000 "$bmp" >"$TIVORA_HOME/Skins/Cut.bmp"
+printf '[Main]\nstrlX=5\ncWindth=300\n' >"$TIVORA_HOME/Skins/Cut.ini"
+sed -i 's/^\[Main\]$/[Main]\nSkin=Cut/' "$TIVORA_HOME/tivora.ini"
+env -u DISPLAY "$TIVORA" --snapshot "$shot" --at 2026-12-07T03:00:00 2>"$WORK/err.log" \
+    || fail "snapshot with a damaged skin failed"
+grep -q 'Cut.bmp: pixel data cut short' "$WORK/err.log" || fail "error output: $(cat "$WORK/err.log")"
+cmp -s "$shot" "$WORK/default.png" || fail "the damaged skin's picture differs from the default's"
+
 # An edited Default.ini is never overwritten; a bad --at is refused.
 echo "; mine" >>"$TIVORA_HOME/Skins/Default.ini"
 env -u DISPLAY "$TIVORA" --snapshot "$shot" 2>/dev/null || fail "second snapshot failed"

@@ -157,6 +157,19 @@ TEST_F(SkinFiles, ImageThatCannotBeLoadedChangesNothing)
     }
 }
 
+TEST_F(SkinFiles, BuiltInSkinIsTheNewDefaultSkin)
+{
+    options = unusualSkin();
+    options.Skin = "Night";
+    useBuiltInSkin(options, bitmap, 96);
+    EXPECT_EQ(options.Skin, "Night");
+    const TOptions builtInSkin = options;
+    options = unusualSkin();
+    load(); // creates and reads the default skin
+    EXPECT_EQ(skinParameters(builtInSkin), skinParameters(options));
+    EXPECT_EQ(bitmap.image(), builtIn());
+}
+
 TEST_F(SkinFiles, SixteenBitWhiteStaysWhite)
 {
     load();
