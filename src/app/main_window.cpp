@@ -294,7 +294,12 @@ void TForm1::updateShapeMask()
         return;
     m_lastWhiteMask = white;
     ++m_maskUpdates;
-    setMask(QRegion(QBitmap::fromImage(white)));
+    QRegion shown(QBitmap::fromImage(white));
+    // An empty region means "no mask" to the toolkit, which would show the whole white
+    // picture; a picture that is all white keeps one pixel outside the window instead.
+    if (shown.isEmpty())
+        shown = QRegion(-1, -1, 1, 1);
+    setMask(shown);
 }
 
 void TForm1::SetFormSize()

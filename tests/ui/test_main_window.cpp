@@ -287,7 +287,14 @@ TEST_F(MainWindow, SeeThroughWhiteMasksExactlyTheWhitePixels)
     f.PaintClocks();
     EXPECT_EQ(f.maskUpdates(), built + 1);
 
-    f.model().options.ShowWhiteBG = false;
+    // Nothing but white: the window vanishes, its mask keeps none of its pixels.
+    TOptions &o = f.model().options;
+    o.ShowArray = o.ShowDigits = o.ShowDate = o.ShowDesc = false;
+    f.PaintClocks();
+    EXPECT_FALSE(f.mask().isEmpty());
+    EXPECT_TRUE(f.mask().intersected(f.rect()).isEmpty());
+
+    o.ShowWhiteBG = false;
     f.SetFormSize();
     f.PaintClocks();
     EXPECT_TRUE(f.mask().isEmpty());
