@@ -3,6 +3,7 @@
 #include "about/about_window.h"
 #include "app/app_window.h"
 #include "app/snap.h"
+#include "app/tray_input.h"
 #include "base/guard.h"
 #include "base/ini_file.h"
 #include "base/paths.h"
@@ -155,12 +156,21 @@ void TForm1::createMenu()
     tr1 = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/tray.png")), this);
     tr1->setObjectName("tr1");
     tr1->setContextMenu(PopupMenu1);
+    // Tray hosts that report clicks themselves do so through the icon's signal; on X11
+    // the icon's own window reports presses, which TrayInput turns into clicks.
     connect(tr1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger)
             tr1Click(Qt::LeftButton);
         else if (r == QSystemTrayIcon::DoubleClick)
             tr1DblClick();
     });
+    auto *trayInput = new TrayInput(TrayInput::isToolkitIcon, this);
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->installEventFilter(trayInput);
+    connect(trayInput, &TrayInput::clicked, this, [this] { tr1Click(Qt::LeftButton); });
+    connect(trayInput, &TrayInput::doubleClicked, this, &TForm1::tr1DblClick);
+    connect(trayInput, &TrayInput::menuRequested, this,
+            [this](QPoint at) { PopupMenu1->popup(at); });
 }
 
 void TForm1::FormCreate()

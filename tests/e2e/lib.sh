@@ -169,15 +169,19 @@ open_options_dialog() {
     wait_until "the dialog to be mapped" bash -c "xwininfo -id $OPTIONS_DIALOG | grep -q IsViewable"
 }
 
-# Whether the popup menu (a window named after the program) is shown.
+# Whether a popup menu of the process is on the screen: a window of its own on the root,
+# bypassing the window manager (the tray icon's window, also named after the program,
+# sits inside the tray).
 popup_shown() {
     local w
-    for w in $(xdotool search --all --pid "$1" --name '' 2>/dev/null); do
-        [ "$(xdotool getwindowname "$w")" = tivora ] && xwininfo -id "$w" | grep -q IsViewable \
+    for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' \
+            && xwininfo -tree -id "$w" 2>/dev/null | grep -q 'Parent window id: .*(the root window)' \
             && return 0
     done
     return 1
 }
+popup_closed() { ! popup_shown "$1"; }
 
 has_window() { [ -n "$(window_of "$1" "$2")" ]; }
 

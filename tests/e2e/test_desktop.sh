@@ -46,7 +46,15 @@ xdotool windowfocus --sync "$win" key Escape
 wait_until "the widget to hide" bash -c "xwininfo -id $win | grep -q IsUnMapped"
 wait_until "the tray icon" tray_icon_embedded
 eval "$(xdotool getwindowgeometry --shell "$(tray_panel)")"
-xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 )) click 1
+# A press on the icon released elsewhere is no click; the menu that a right click then
+# opens shows that the press has been handled.
+xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 )) mousedown 1 mousemove 600 400 mouseup 1
+xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 )) click 3
+wait_until "the tray icon's menu" popup_shown "$pid"
+xwininfo -id "$win" | grep -q IsUnMapped || fail "a press released off the icon showed the widget"
+xdotool key Escape
+wait_until "the menu to close" popup_closed "$pid"
+xdotool click 1
 wait_until "the widget to come back" bash -c "xwininfo -id $win | grep -q IsViewable"
 # A double-click on the tray icon ends with the widget hidden, from shown and from hidden.
 # (Each click waits out the double-click interval of the click before it.)

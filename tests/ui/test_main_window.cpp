@@ -1,5 +1,6 @@
 #include "app/app_window.h"
 #include "app/main_window.h"
+#include "app/tray_input.h"
 
 #include <QAction>
 #include <QApplication>
@@ -298,4 +299,49 @@ TEST_F(MainWindow, SeeThroughWhiteMasksExactlyTheWhitePixels)
     f.SetFormSize();
     f.PaintClocks();
     EXPECT_TRUE(f.mask().isEmpty());
+}
+
+TEST(TrayInput, ClicksOnReleaseWithThePressOnTheIcon)
+{
+    // The icon's own window: it must see none of the presses (it would act on them).
+    struct Icon : QWidget
+    {
+        int presses = 0;
+        void mousePressEvent(QMouseEvent *) override { ++presses; }
+    } icon;
+    icon.resize(24, 24);
+    TrayInput input([&](const QObject *o) { return o == &icon; });
+    icon.installEventFilter(&input);
+    std::string reported;
+    QObject::connect(&input, &TrayInput::clicked, [&] { reported += "click "; });
+    QObject::connect(&input, &TrayInput::doubleClicked, [&] { reported += "double "; });
+    QObject::connect(&input, &TrayInput::menuRequested,
+                     [&](QPoint at) { reported += "menu@" + std::to_string(at.x()) + " "; });
+
+    const QPoint in(5, 5), out(40, 5);
+    const struct
+    {
+        const char *steps; // p/r/d: press, release, double-click; L/R: button; i/o: where
+        const char *want;
+    } cases[] = {
+        {"pLi rLi", "click "},  {"pLi rLo", ""}, {"pLi rLi dLi rLi", "click double "},
+        {"pRi rRi", "menu@5 "}, {"pRi rRo", ""}, {"pLi rRi rLi", "click "},
+    };
+    for (const auto &c : cases) {
+        reported.clear();
+        std::istringstream steps(c.steps);
+        for (std::string step; steps >> step;) {
+            const QEvent::Type type = step[0] == 'p' ? QEvent::MouseButtonPress
+                : step[0] == 'r'                     ? QEvent::MouseButtonRelease
+                                                     : QEvent::MouseButtonDblClick;
+            const Qt::MouseButton button = step[1] == 'L' ? Qt::LeftButton : Qt::RightButton;
+            const QPoint at = step[2] == 'i' ? in : out;
+            QMouseEvent e(type, QPointF(at), QPointF(at), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
+                          Qt::NoModifier);
+            QApplication::sendEvent(&icon, &e);
+        }
+        EXPECT_EQ(reported, c.want) << c.steps;
+    }
+    EXPECT_EQ(icon.presses, 0);
 }
