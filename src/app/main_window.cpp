@@ -452,6 +452,8 @@ void TForm1::paintEvent(QPaintEvent *)
 
 void TForm1::mousePressEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::RightButton)
+        m_rightPressed = true; // the menu opens when it is released on the window
     if (event->button() != Qt::LeftButton)
         return;
     m_pressPoint = event->position().toPoint();
@@ -473,14 +475,26 @@ void TForm1::mouseMoveEvent(QMouseEvent *event)
     });
 }
 
-void TForm1::mouseReleaseEvent(QMouseEvent *)
+void TForm1::mouseReleaseEvent(QMouseEvent *event)
 {
     m_dragging = false;
+    if (event->button() != Qt::RightButton)
+        return;
+    // A right click opens the popup menu on its release, so that a press dragged onto
+    // an item does not choose it.
+    const bool click = m_rightPressed && rect().contains(event->position().toPoint());
+    m_rightPressed = false;
+    if (click)
+        PopupMenu1->popup(event->globalPosition().toPoint());
 }
 
-void TForm1::mouseDoubleClickEvent(QMouseEvent *)
+void TForm1::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    guarded([this] { minimizeApplication(); });
+    // The second press of a double-click; only the left button's hides the window.
+    if (event->button() == Qt::RightButton)
+        m_rightPressed = true;
+    if (event->button() == Qt::LeftButton)
+        guarded([this] { minimizeApplication(); });
 }
 
 void TForm1::keyPressEvent(QKeyEvent *event)
@@ -491,7 +505,10 @@ void TForm1::keyPressEvent(QKeyEvent *event)
 
 void TForm1::contextMenuEvent(QContextMenuEvent *event)
 {
-    PopupMenu1->popup(event->globalPos());
+    // The toolkit asks for the menu on the right button's press on some desktops; the
+    // release opens it instead (mouseReleaseEvent). The keyboard's menu key opens it here.
+    if (event->reason() != QContextMenuEvent::Mouse)
+        PopupMenu1->popup(event->globalPos());
 }
 
 } // namespace tivora

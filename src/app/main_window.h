@@ -120,6 +120,7 @@ private:
     std::string m_timeSeparator = ":";
     bool m_dragging = false;
     QPoint m_pressPoint;
+    bool m_rightPressed = false;
     bool m_freshPicture = false;
     bool m_released = false;
 };

@@ -34,10 +34,12 @@ drag_to $(( areaX + 9 + 10 )) 410
 drag_to $(( areaX + areaW - 278 - 8 + 10 )) $(( areaY + areaH - 220 - 8 + 10 ))
 [ "$X,$Y" = "$(( areaX + areaW - 278 )),$(( areaY + areaH - 220 ))" ] \
     || fail "bottom-right corner: at $X,$Y"
-# A right-button drag moves nothing.
-xdotool mousemove $(( X + 10 )) $(( Y + 10 )) mousedown 3 mousemove 500 500 mouseup 3
+# A right-button drag moves nothing; the menu opens when the button is released on the
+# window.
+xdotool mousemove $(( X + 10 )) $(( Y + 10 )) mousedown 3 mousemove $(( X + 40 )) $(( Y + 86 )) mouseup 3
+wait_until "the widget's menu" popup_shown "$pid"
 xdotool key Escape
-sleep 0.3
+wait_until "the menu to close" popup_closed "$pid"
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ "$X,$Y" = "$(( areaX + areaW - 278 )),$(( areaY + areaH - 220 ))" ] || fail "right drag moved it"
 

@@ -206,8 +206,13 @@ TEST_F(MainWindow, EscapeAndDoubleClickMinimizeToTheTrayAndClicksBringItBack)
     EXPECT_FALSE(app->isMinimized());
     EXPECT_TRUE(app->isHidden());
 
-    sendMouse(QEvent::MouseButtonDblClick, {5, 5}, Qt::LeftButton, Qt::LeftButton);
-    EXPECT_FALSE(f.isVisible());
+    // Only the left button's double-click hides the window.
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton}) {
+        sendMouse(QEvent::MouseButtonDblClick, {5, 5}, button, button);
+        sendMouse(QEvent::MouseButtonRelease, {5, 5}, button, Qt::NoButton);
+        f.PopupMenu1->close(); // a right click's menu
+        EXPECT_EQ(f.isVisible(), button != Qt::LeftButton) << button;
+    }
 
     // A double-click on the tray icon: its first click shows, the double-click hides.
     for (bool shownBefore : {false, true}) {
@@ -222,6 +227,25 @@ TEST_F(MainWindow, EscapeAndDoubleClickMinimizeToTheTrayAndClicksBringItBack)
     f.show();
     f.tr1DblClick();
     EXPECT_TRUE(f.isVisible());
+}
+
+TEST_F(MainWindow, PopupMenuOpensOnTheRightButtonsRelease)
+{
+    TForm1 &f = create();
+    f.show();
+    // On X11 the toolkit asks for the menu right after the press.
+    sendMouse(QEvent::MouseButtonPress, {10, 10}, Qt::RightButton, Qt::RightButton);
+    QContextMenuEvent menuAsked(QContextMenuEvent::Mouse, {10, 10}, f.mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(&f, &menuAsked);
+    EXPECT_FALSE(f.PopupMenu1->isVisible());
+    sendMouse(QEvent::MouseButtonRelease, {10, 10}, Qt::RightButton, Qt::NoButton);
+    EXPECT_TRUE(f.PopupMenu1->isVisible());
+    f.PopupMenu1->close();
+
+    // A press released off the window opens nothing.
+    sendMouse(QEvent::MouseButtonPress, {10, 10}, Qt::RightButton, Qt::RightButton);
+    sendMouse(QEvent::MouseButtonRelease, {-30, 10}, Qt::RightButton, Qt::NoButton);
+    EXPECT_FALSE(f.PopupMenu1->isVisible());
 }
 
 TEST_F(MainWindow, WithoutANotificationAreaTheWindowStaysShown)
