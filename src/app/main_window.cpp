@@ -424,6 +424,12 @@ void TForm1::showEvent(QShowEvent *event)
     // The window manager must not list the widget on the taskbar or pager.
     setSkipTaskbar(winId());
     FormShow();
+    // A newly started program has the keyboard (Esc hides it); a tool window is not
+    // given it by every window manager unless it asks.
+    if (!m_activatedOnce) {
+        m_activatedOnce = true;
+        activateWindow();
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

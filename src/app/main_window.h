@@ -121,6 +121,7 @@ private:
     bool m_dragging = false;
     QPoint m_pressPoint;
     bool m_rightPressed = false;
+    bool m_activatedOnce = false;
     bool m_freshPicture = false;
     bool m_released = false;
 };

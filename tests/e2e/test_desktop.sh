@@ -10,6 +10,15 @@ start_tivora
 pid=$LAST_PID
 win=$(window_of "$pid" Form1)
 wait_until "the widget to be mapped" bash -c "xwininfo -id $win | grep -q IsViewable"
+# A newly started widget has the keyboard: Esc hides it into the tray, a click on the
+# tray icon brings it back.
+wait_until "the new widget to have the keyboard" bash -c "[ \"\$(xdotool getwindowfocus)\" = $win ]"
+xdotool key Escape
+wait_until "Esc to hide the new widget" bash -c "xwininfo -id $win | grep -q IsUnMapped"
+wait_until "the tray icon" tray_icon_embedded
+eval "$(xdotool getwindowgeometry --shell "$(tray_panel)")"
+xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 )) click 1
+wait_until "the widget to come back" bash -c "xwininfo -id $win | grep -q IsViewable"
 state=$(xprop -id "$win" _NET_WM_STATE)
 grep -q _NET_WM_STATE_SKIP_TASKBAR <<<"$state" || fail "taskbar entry: $state"
 grep -q _NET_WM_STATE_ABOVE <<<"$state" || fail "not above others: $state"
