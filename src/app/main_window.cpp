@@ -15,6 +15,7 @@
 #include "skins/skin_files.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBitmap>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -210,7 +211,22 @@ void TForm1::startTicking()
 
 void TForm1::warn(const std::string &title, const std::string &text)
 {
+    if (m_terminating) {
+        std::fprintf(stderr, "tivora: %s: %s\n", title.c_str(), text.c_str());
+        return;
+    }
     m_services.warning(QString::fromStdString(title), QString::fromStdString(text));
+}
+
+void TForm1::closeForTermination()
+{
+    m_terminating = true;
+    // A box or dialog left open would keep its own event loop waiting for a click.
+    while (QWidget *modal = QApplication::activeModalWidget()) {
+        if (!modal->close())
+            break;
+    }
+    close();
 }
 
 void TForm1::LoadSkin()

@@ -58,6 +58,11 @@ public:
     bool opacitySwitch() const { return m_model.opacitySwitch(); }
     int opacityValue() const { return m_model.opacityValue(); }
 
+    // Closes the window for a termination signal: no one may be there to answer a
+    // message box, so open ones are closed and a failed save is reported on the error
+    // output instead of in a box.
+    void closeForTermination();
+
     // The application's minimize operation, and its hook that hides the windows.
     void minimizeApplication();
     void Minimize();
@@ -122,6 +127,7 @@ private:
     QPoint m_pressPoint;
     bool m_rightPressed = false;
     bool m_activatedOnce = false;
+    bool m_terminating = false;
     bool m_freshPicture = false;
     bool m_released = false;
 };

@@ -179,7 +179,7 @@ int runTivora(int argc, char **argv)
     // One about window is made with the main window and never shown; making it writes
     // its part of the language file.
     new Form3(&form, languageFile(context.dataDir), form.N2);
-    closeOnTerminationSignals(&form);
+    onTerminationSignals(&form, [&form] { form.closeForTermination(); });
     form.show();
     return QApplication::exec();
 }

@@ -1,7 +1,6 @@
 #include "platform/termination.h"
 
 #include <QSocketNotifier>
-#include <QWidget>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,16 +20,17 @@ void onSignal(int)
 
 } // namespace
 
-void closeOnTerminationSignals(QWidget *window)
+void onTerminationSignals(QObject *receiver, std::function<void()> handler)
 {
     if (signalPipe[0] >= 0 || pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
-        char buffer[16];
-        while (read(signalPipe[0], buffer, sizeof buffer) > 0) { }
-        window->close();
-    });
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, receiver);
+    QObject::connect(notifier, &QSocketNotifier::activated, receiver,
+                     [handler = std::move(handler)] {
+                         char buffer[16];
+                         while (read(signalPipe[0], buffer, sizeof buffer) > 0) { }
+                         handler();
+                     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);

@@ -1,12 +1,15 @@
 #pragma once
 
-class QWidget;
+#include <functional>
+
+class QObject;
 
 namespace tivora {
 
-// Turns the polite termination signals (SIGTERM from a logout or `kill`, SIGHUP when the
-// terminal goes away, SIGINT from Ctrl+C) into a close of the window, so the settings
-// are saved as on every other way out instead of being lost.
-void closeOnTerminationSignals(QWidget *window);
+// Runs the handler from the event loop on the polite termination signals (SIGTERM from
+// a logout or `kill`, SIGHUP when the terminal goes away, SIGINT from Ctrl+C), so the
+// program can close its window and save the settings as on every other way out instead
+// of losing them. The handler lives as long as the receiver.
+void onTerminationSignals(QObject *receiver, std::function<void()> handler);
 
 } // namespace tivora

@@ -41,6 +41,13 @@ wait_exit "$pid" 0
 [ "$(md5sum <"$TIVORA_HOME/tivora.ini")" = "$before" ] || fail "read-only settings file changed"
 ls -A "$TIVORA_HOME" | grep -q '^\.tivora' && fail "temporary file left behind"
 
+# Read-only settings and a termination signal: no one may be there to answer a box, so
+# the warning goes to the error output and the program ends.
+start_tivora
+kill -TERM "$LAST_PID"
+wait_exit "$LAST_PID" 0
+grep -q 'Warning: Не удалось сохранить настройки' "$WORK/tivora.log" || fail "no warning on the error output"
+
 # A manifest that cannot be created: "Application Error" box, then exit code 1.
 locked="$WORK/locked"
 mkdir -p "$locked"

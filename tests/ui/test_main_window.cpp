@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -147,6 +148,24 @@ TEST_F(MainWindow, SaveFailureWarnsOncePerSaveAndCloseStillEnds)
     EXPECT_EQ(warnings[1], "Warning|Could not save");
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(settingsText(), "[Main]\nWidth=4\n");
+}
+
+TEST_F(MainWindow, TerminationWarnsOnTheErrorOutputAndEnds)
+{
+    TForm1 &f = create();
+    f.show();
+    QDialog box; // a box already open, waiting for a click
+    box.setModal(true);
+    box.show();
+    writeSettings("[Main]\n");
+    fs::permissions(dir / "tivora.ini", fs::perms::owner_read);
+    ::testing::internal::CaptureStderr();
+    f.closeForTermination();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(warnings.empty()) << "no box";
+    EXPECT_NE(err.find("Warning: Не удалось сохранить настройки"), std::string::npos) << err;
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_FALSE(f.isVisible());
 }
 
 TEST_F(MainWindow, CloseSavesPositionAndNothingPaintsAfterwards)
