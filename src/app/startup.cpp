@@ -12,6 +12,7 @@
 #include "platform/window_state.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QDateTime>
 #include <QMessageBox>
 #include <cstdio>
@@ -40,6 +41,52 @@ struct ToolkitArguments
     int argc = 1;
     char fallback[7] = "tivora"; // for a process started with no arguments at all
     char *argv[2];
+};
+
+// The widget counts in screen pixels: its position in the settings file, the snap
+// distance, the window size and the skin images. The toolkit's scaling of a high-DPI
+// desktop (from the desktop's DPI or the QT_*SCALE* variables) would count them in scaled
+// units instead, a position at 192 DPI being half the real one, so it is switched off
+// while the application is made. The windows are then drawn one to one as at 96 DPI, the
+// density their pixel layouts and the skins are made for: at the desktop's own DPI the
+// texts and the style's check boxes would outgrow the fixed layouts. The variables are
+// given back once the application exists, so that programs started from here scale as
+// the desktop asks.
+class UnscaledToolkit
+{
+public:
+    UnscaledToolkit()
+    {
+        for (Variable &v : m_saved) {
+            v.wasSet = qEnvironmentVariableIsSet(v.name);
+            v.value = qgetenv(v.name);
+        }
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+        qputenv("QT_FONT_DPI", "96");
+        qunsetenv("QT_SCALE_FACTOR");
+        qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    }
+    void giveBack()
+    {
+        for (const Variable &v : m_saved) {
+            if (v.wasSet)
+                qputenv(v.name, v.value);
+            else
+                qunsetenv(v.name);
+        }
+    }
+
+private:
+    struct Variable
+    {
+        const char *name;
+        bool wasSet = false;
+        QByteArray value;
+    };
+    Variable m_saved[4] = {{"QT_ENABLE_HIGHDPI_SCALING", false, {}},
+                           {"QT_FONT_DPI", false, {}},
+                           {"QT_SCALE_FACTOR", false, {}},
+                           {"QT_SCREEN_SCALE_FACTORS", false, {}}};
 };
 
 constexpr const char *Usage =
@@ -87,7 +134,9 @@ int showStartupError(char *program, const std::string &text)
 int runSnapshot(char *program, StartupContext context, const SnapshotRequest &request)
 {
     ToolkitArguments qtArgs(program);
+    UnscaledToolkit unscaled;
     QApplication app(qtArgs.argc, qtArgs.argv);
+    unscaled.giveBack();
     context.snapshot = true;
     TForm1 form(context, nullptr);
     form.SetFormSize();
@@ -169,7 +218,9 @@ int runTivora(int argc, char **argv)
     }
 
     ToolkitArguments qtArgs(argv[0]);
+    UnscaledToolkit unscaled;
     QApplication app(qtArgs.argc, qtArgs.argv);
+    unscaled.giveBack();
     // The toolkit names its hidden client-leader window after the application; that
     // name must not be the title by which instances find each other.
     QApplication::setApplicationName(QStringLiteral("tivora"));
