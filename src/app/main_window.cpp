@@ -40,12 +40,10 @@ namespace tivora {
 
 namespace {
 
+// Read anew on every tick, so a change of the local zone shows at the next one.
 LocalDateTime currentLocalTime()
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDate d = now.date();
-    const QTime t = now.time();
-    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+    return localDateTimeAt(QDateTime::currentMSecsSinceEpoch());
 }
 
 DesktopServices withDefaults(DesktopServices s)
@@ -272,7 +270,7 @@ void TForm1::setOpacitySwitch(bool on)
 
 void TForm1::compose(const LocalDateTime &time)
 {
-    const FaceContext ctx {m_model.options, m_skin, time, m_timeSeparator};
+    const FaceContext ctx {m_model.options, m_skin, time, m_timeSeparator, &m_zones};
     composeGrid(m_offscreen, ctx, m_model.clocks);
 }
 

@@ -3,6 +3,7 @@
 #include "app/desktop_services.h"
 #include "app/widget_model.h"
 #include "render/qt_canvas.h"
+#include "render/qt_time_zones.h"
 
 #include <QImage>
 #include <QWidget>
@@ -73,7 +74,8 @@ public:
     const QImage &picture() { return m_offscreen.image(); }
     // How often the see-through shape has been set.
     int maskUpdates() const { return m_maskUpdates; }
-    // Paints the grid once at the given local time into the off-screen picture.
+    // Paints the grid once at the given local time (with its UTC offset, which places
+    // the clocks bound to a zone) into the off-screen picture.
     const QImage &paintAt(const LocalDateTime &time);
 
 public slots:
@@ -120,6 +122,7 @@ private:
     QtBitmap m_skin;
     int m_dpi = 96;
     QtCanvas m_offscreen;
+    QtTimeZones m_zones; // the zones of clocks picked from the city list
     QImage m_lastWhiteMask;
     int m_maskUpdates = 0;
     std::string m_timeSeparator = ":";

@@ -2,6 +2,7 @@
 
 #include "base/ini_fields.h"
 #include "base/ini_file.h"
+#include "model/time_zones.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -64,6 +65,12 @@ void loadSettings(const IniFile &ini, TOptions &o, WindowPlacement &placement, T
         clock.hour = std::int8_t(ini.readInteger(ClockSection, clockKey(n, "h"), 0));
         clock.minute = std::int8_t(ini.readInteger(ClockSection, clockKey(n, "m"), 0));
         clock.desc = ini.readString(ClockSection, clockKey(n, "Desc"), "");
+        // A clock picked from the city list names its zone. A name that cannot be one
+        // leaves a plain fixed-offset clock; one this machine does not know is kept, and
+        // the clock shows its stored offsets until the zone is known.
+        clock.zone = ini.readString(ClockSection, clockKey(n, "Zone"), "");
+        if (!isZoneName(clock.zone))
+            clock.zone.clear();
         clocks.push_back(std::move(clock));
     }
     clocks.push_back(TClock {0, 0, o.SysTimeDesc});
@@ -83,6 +90,9 @@ void writeSettings(IniFile &ini, const TOptions &o, const WindowPlacement &place
         ini.writeInteger(ClockSection, clockKey(n, "h"), clock.hour);
         ini.writeInteger(ClockSection, clockKey(n, "m"), clock.minute);
         ini.writeString(ClockSection, clockKey(n, "Desc"), clock.desc);
+        // Only zone-bound clocks get the key: a list without them is written as before.
+        if (!clock.zone.empty())
+            ini.writeString(ClockSection, clockKey(n, "Zone"), clock.zone);
         ++n;
     }
 }

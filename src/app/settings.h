@@ -12,12 +12,14 @@ inline constexpr const char *MainSection = "Main";
 inline constexpr const char *ClockSection = "Tivora";
 
 // Reads section Main (the position defaults to the window's current one),
-// the clock list, appends the system-time entry and sorts the list.
+// the clock list (with each clock's zone, when it names one), appends the system-time
+// entry and sorts the list.
 void loadSettings(const IniFile &ini, TOptions &options, WindowPlacement &placement,
                   TClockList &clocks);
 
-// Writes section Main and rewrites the clock section: entries with both offsets 0 are
-// skipped, the others numbered from 01 in list order. Throws IniWriteError on failure.
+// Writes section Main and rewrites the clock section: system-time entries (both
+// offsets 0, no zone) are skipped, the others numbered from 01 in list order, a
+// zone-bound clock's zone after its description. Throws IniWriteError on failure.
 void writeSettings(IniFile &ini, const TOptions &options, const WindowPlacement &placement,
                    const TClockList &clocks);
 

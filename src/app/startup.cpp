@@ -10,6 +10,7 @@
 #include "platform/process.h"
 #include "platform/termination.h"
 #include "platform/window_state.h"
+#include "render/qt_time_zones.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -92,13 +93,13 @@ private:
 constexpr const char *Usage =
     "usage: tivora [/close] | tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS]";
 
+// A local date and time, with the local zone's offset from UTC at that time.
 std::optional<LocalDateTime> parseLocalTime(const std::string &text)
 {
     const QDateTime t = QDateTime::fromString(QString::fromStdString(text), Qt::ISODate);
     if (!t.isValid() || text.size() != 19)
         return std::nullopt;
-    return LocalDateTime {t.date().year(), t.date().month(),  t.date().day(),
-                          t.time().hour(), t.time().minute(), t.time().second()};
+    return localDateTimeAt(t.toMSecsSinceEpoch());
 }
 
 // Picks the platform before the application exists: the widget places itself and reads
@@ -140,14 +141,8 @@ int runSnapshot(char *program, StartupContext context, const SnapshotRequest &re
     context.snapshot = true;
     TForm1 form(context, nullptr);
     form.SetFormSize();
-    LocalDateTime time;
-    if (request.at) {
-        time = *request.at;
-    } else {
-        const QDateTime now = QDateTime::currentDateTime();
-        time = {now.date().year(), now.date().month(),  now.date().day(),
-                now.time().hour(), now.time().minute(), now.time().second()};
-    }
+    const LocalDateTime time =
+        request.at ? *request.at : localDateTimeAt(QDateTime::currentMSecsSinceEpoch());
     const QImage &picture = form.paintAt(time);
     if (!picture.save(QString::fromStdString(request.file), "PNG")) {
         std::fprintf(stderr, "tivora: cannot write the snapshot to %s\n", request.file.c_str());

@@ -66,14 +66,21 @@ struct TOptions
 
 // One clock: local time plus hour offset plus minute offset (the minute offset is
 // always added, also behind a negative hour offset). Both offsets 0 is system time.
+// A clock picked from the city list also names its time zone; it then shows that
+// zone's real time (daylight saving included) wherever the zone is known, and its
+// offsets (the zone's standard time minus the local one) order the list and stand in
+// where the zone is not known. Such a clock is never the system time, not even at the
+// offsets 0 (a city whose standard time is the local one): it is a city the user
+// picked, and its time may differ from the local time for part of the year.
 struct TClock
 {
     std::int8_t hour = 0;
     std::int8_t minute = 0;
     std::string desc;
+    std::string zone {}; // a tz database name such as "America/New_York"; empty: fixed offset
 
     int sortKey() const { return 60 * hour + minute; }
-    bool isSystemTime() const { return hour == 0 && minute == 0; }
+    bool isSystemTime() const { return hour == 0 && minute == 0 && zone.empty(); }
     bool operator==(const TClock &) const = default;
 };
 

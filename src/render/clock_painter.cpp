@@ -68,14 +68,21 @@ Point handEnd(Point pivot, double angle, int len)
     return {int(std::clamp(ex, lo, hi)), int(std::clamp(ey, lo, hi))};
 }
 
+LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const TimeZones *zones)
+{
+    if (zones && !entry.zone.empty())
+        if (const std::optional<int> offset = zones->utcOffset(entry.zone, utcSecondsOf(now)))
+            return atUtcOffset(now, *offset);
+    // The minute offset is always added, also behind a negative hour offset.
+    return addMinutes(now, 60LL * entry.hour + static_cast<long long>(entry.minute));
+}
+
 void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClock &entry)
 {
     const TOptions &o = ctx.options;
     constexpr double TwoPi = 2 * std::numbers::pi;
 
-    // The minute offset is always added, also behind a negative hour offset.
-    const LocalDateTime t =
-        addMinutes(ctx.now, 60LL * entry.hour + static_cast<long long>(entry.minute));
+    const LocalDateTime t = faceTime(ctx.now, entry, ctx.zones);
     const int h = t.hour;
     const int m = t.minute;
     const int s = t.second;

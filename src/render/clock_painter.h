@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/options.h"
+#include "model/time_zones.h"
 #include "render/canvas.h"
 #include "render/clock_time.h"
 
@@ -13,9 +14,17 @@ struct FaceContext
 {
     const TOptions &options;
     const Bitmap &skin;
-    LocalDateTime now; // the local date and time of this repaint
+    LocalDateTime now; // the local date and time of this repaint, with its UTC offset
     std::string timeSeparator; // the locale's time separator
+    // Where clocks bound to a time zone find its offset; without it every clock shows
+    // its stored offsets.
+    const TimeZones *zones = nullptr;
 };
+
+// The date and time a face shows at the local time now: for a clock bound to a zone
+// that the zones know, that zone's local time at the same instant (daylight saving
+// included, whatever the local zone does); otherwise now plus the clock's offsets.
+LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const TimeZones *zones);
 
 struct Point
 {

@@ -11,10 +11,10 @@ namespace {
 
 constexpr long long SecondsPerDay = 86400;
 
-// Offsets come from signed 8-bit fields, so real shifts are a few days at most. Larger
-// requests are cut to about two million years so that the arithmetic below can neither
-// overflow nor leave the range of an int year.
-constexpr long long MaxShiftMinutes = 1LL << 40;
+// Offsets come from signed 8-bit fields and from time zones, so real shifts are a few
+// days at most. Larger requests are cut to about two million years so that the
+// arithmetic below can neither overflow nor leave the range of an int year.
+constexpr long long MaxShiftSeconds = (1LL << 40) * 60;
 
 long long floorDiv(long long a, long long b)
 {
@@ -48,22 +48,23 @@ void civilFromDays(long long z, long long &y, int &m, int &d)
     y = yoe + era * 400 + (m <= 2 ? 1 : 0);
 }
 
-} // namespace
-
-LocalDateTime addMinutes(const LocalDateTime &t, long long minutes)
+// Seconds since 1970-01-01 00:00 of the date and time read as UTC. Any field outside
+// its range carries over: a month into the year, the others through the day count.
+long long wallSeconds(const LocalDateTime &t)
 {
-    minutes = std::clamp(minutes, -MaxShiftMinutes, MaxShiftMinutes);
-
-    // A month outside 1..12 is carried into the year; days, hours, minutes and seconds
-    // outside their ranges carry through the linear day count, so any input normalises.
     const long long monthIndex = static_cast<long long>(t.month) - 1;
     const long long year = static_cast<long long>(t.year) + floorDiv(monthIndex, 12);
     const long long month = monthIndex - floorDiv(monthIndex, 12) * 12 + 1;
-
     const long long days = daysFromCivil(year, month, 1) + (static_cast<long long>(t.day) - 1);
-    const long long seconds = days * SecondsPerDay + static_cast<long long>(t.hour) * 3600
-        + static_cast<long long>(t.minute) * 60 + t.second + minutes * 60;
+    return days * SecondsPerDay + static_cast<long long>(t.hour) * 3600
+        + static_cast<long long>(t.minute) * 60 + t.second;
+}
 
+} // namespace
+
+LocalDateTime addSeconds(const LocalDateTime &t, long long shift)
+{
+    const long long seconds = wallSeconds(t) + std::clamp(shift, -MaxShiftSeconds, MaxShiftSeconds);
     const long long dayNumber = floorDiv(seconds, SecondsPerDay);
     const long long secondOfDay = seconds - dayNumber * SecondsPerDay;
 
@@ -75,6 +76,25 @@ LocalDateTime addMinutes(const LocalDateTime &t, long long minutes)
     r.hour = int(secondOfDay / 3600);
     r.minute = int(secondOfDay / 60 % 60);
     r.second = int(secondOfDay % 60);
+    r.utcOffset = t.utcOffset;
+    return r;
+}
+
+LocalDateTime addMinutes(const LocalDateTime &t, long long minutes)
+{
+    constexpr long long MaxShiftMinutes = MaxShiftSeconds / 60;
+    return addSeconds(t, std::clamp(minutes, -MaxShiftMinutes, MaxShiftMinutes) * 60);
+}
+
+std::int64_t utcSecondsOf(const LocalDateTime &t)
+{
+    return wallSeconds(t) - t.utcOffset;
+}
+
+LocalDateTime atUtcOffset(const LocalDateTime &t, int utcOffset)
+{
+    LocalDateTime r = addSeconds(t, static_cast<long long>(utcOffset) - t.utcOffset);
+    r.utcOffset = utcOffset;
     return r;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tivora {
 
-// A local calendar date and time of day, whole seconds.
+// A local calendar date and time of day, whole seconds, with the offset from UTC in
+// force then: the date and time are UTC plus utcOffset, so together they name an
+// instant that clocks bound to other time zones can show in their own local time.
 struct LocalDateTime
 {
     int year = 2000;
@@ -13,11 +16,21 @@ struct LocalDateTime
     int hour = 0; // 0..23
     int minute = 0;
     int second = 0;
+    int utcOffset = 0; // seconds east of UTC
     bool operator==(const LocalDateTime &) const = default;
 };
 
-// The time plus a signed number of minutes, with day, month and year rolling over.
+// The date and time plus a signed number of minutes or seconds, with day, month and
+// year rolling over; utcOffset is carried over unchanged.
 LocalDateTime addMinutes(const LocalDateTime &t, long long minutes);
+LocalDateTime addSeconds(const LocalDateTime &t, long long seconds);
+
+// The instant the time names: seconds since 1970-01-01 00:00 UTC.
+std::int64_t utcSecondsOf(const LocalDateTime &t);
+
+// The same instant as the time, in the local time of a zone that is utcOffset seconds
+// east of UTC.
+LocalDateTime atUtcOffset(const LocalDateTime &t, int utcOffset);
 
 // "hh:mm:ss" on the 24-hour clock, ':' replaced by the given separator.
 std::string formatTime(const LocalDateTime &t, const std::string &separator);

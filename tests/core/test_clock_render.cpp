@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <map>
 #include <numbers>
 
 using namespace tivora;
@@ -26,6 +27,7 @@ struct Face
     SolidBitmap skin {SkinBg};
     RecordingCanvas canvas;
     LocalDateTime now {2026, 12, 7, 1, 10, 0};
+    const TimeZones *zones = nullptr;
 
     Face()
     {
@@ -38,13 +40,36 @@ struct Face
     }
     void paint(int x, int y, const TClock &entry)
     {
-        PaintClock(canvas, FaceContext {o, skin, now, ":"}, x, y, entry);
+        PaintClock(canvas, FaceContext {o, skin, now, ":", zones}, x, y, entry);
     }
     void compose(const TClockList &clocks)
     {
         composeGrid(canvas, FaceContext {o, skin, now, ":"}, clocks);
     }
     Op text(size_t i) const { return canvas.ofKind(Op::TextOut).at(i); }
+};
+
+// A fixed zone table: per zone, the offsets in force from the given instants on (the
+// first one also before its instant). Spring and autumn of 2026 in both hemispheres.
+class TableZones : public TimeZones
+{
+public:
+    std::optional<int> utcOffset(const std::string &zone, std::int64_t utc) const override
+    {
+        const auto it = table.find(zone);
+        if (it == table.end())
+            return std::nullopt;
+        int offset = it->second.front().second;
+        for (const auto &[from, value] : it->second)
+            if (utc >= from)
+                offset = value;
+        return offset;
+    }
+    std::map<std::string, std::vector<std::pair<std::int64_t, int>>> table {
+        {"America/New_York", {{0, -5 * 3600}, {1772953200, -4 * 3600}, {1793512800, -5 * 3600}}},
+        // Half an hour of daylight saving: +11 until April, +10:30, +11 from October.
+        {"Australia/Lord_Howe", {{0, 11 * 3600}, {1775314800, 37800}, {1791041400, 11 * 3600}}},
+    };
 };
 
 } // namespace
@@ -83,6 +108,53 @@ TEST(ClockTime, AddMinutesRollsOverDaysMonthsAndYears)
         const LocalDateTime r = addMinutes({2026, 1, 1, 0, 0, 0}, m);
         EXPECT_TRUE(r.month >= 1 && r.month <= 12 && r.day >= 1 && r.day <= 31);
     }
+}
+
+TEST(FaceTime, ZoneBoundClocksShowTheZonesRealTimeAtEveryInstant)
+{
+    const TableZones zones;
+    struct Case
+    {
+        const char *zone;
+        LocalDateTime now; // local time with its offset: the local zone may change
+        const char *shows;
+    } cases[] = {
+        // Northern spring and autumn, seen from UTC.
+        {"America/New_York", {2026, 3, 8, 6, 59, 59}, "01:59:59 08.03.2026"},
+        {"America/New_York", {2026, 3, 8, 7, 0, 0}, "03:00:00 08.03.2026"},
+        {"America/New_York", {2026, 11, 1, 5, 59, 59}, "01:59:59 01.11.2026"},
+        {"America/New_York", {2026, 11, 1, 6, 0, 0}, "01:00:00 01.11.2026"},
+        // Southern autumn and spring, by half an hour.
+        {"Australia/Lord_Howe", {2026, 4, 4, 14, 59, 59}, "01:59:59 05.04.2026"},
+        {"Australia/Lord_Howe", {2026, 4, 4, 15, 0, 0}, "01:30:00 05.04.2026"},
+        {"Australia/Lord_Howe", {2026, 10, 3, 15, 29, 59}, "01:59:59 04.10.2026"},
+        {"Australia/Lord_Howe", {2026, 10, 3, 15, 30, 0}, "02:30:00 04.10.2026"},
+        // The local zone changes while the widget runs: the same instant seen from
+        // UTC+9 and UTC-3:30 leaves the zone's clock where it is, and the fixed clock
+        // follows the local time.
+        {"America/New_York", {2026, 3, 8, 16, 0, 0, 9 * 3600}, "03:00:00 08.03.2026"},
+        {"America/New_York", {2026, 3, 8, 3, 30, 0, -12600}, "03:00:00 08.03.2026"},
+        {"", {2026, 3, 8, 16, 0, 0, 9 * 3600}, "11:00:00 08.03.2026"},
+        {"", {2026, 3, 8, 3, 30, 0, -12600}, "22:30:00 07.03.2026"},
+        // A zone the table does not know: the stored offsets.
+        {"Mars/Olympus", {2026, 3, 8, 7, 0, 0}, "02:00:00 08.03.2026"},
+    };
+    for (const Case &c : cases) {
+        const TClock entry {-5, 0, "", c.zone};
+        const LocalDateTime t = faceTime(c.now, entry, &zones);
+        EXPECT_EQ(formatTime(t, ":") + " " + formatDate(t), c.shows)
+            << c.zone << " at " << formatTime(c.now, ":") << " " << c.now.utcOffset;
+    }
+    // Without zones every clock shows its stored offsets; the painter asks the zones.
+    EXPECT_EQ(
+        formatTime(faceTime({2026, 3, 8, 7, 0, 0}, {-5, 0, "", "America/New_York"}, nullptr), ":"),
+        "02:00:00");
+    Face f;
+    f.o.ShowDigits = true;
+    f.zones = &zones;
+    f.now = {2026, 3, 8, 7, 0, 0};
+    f.paint(0, 0, {-5, 0, "", "America/New_York"});
+    EXPECT_EQ(f.text(0).text, "03:00:00");
 }
 
 TEST(ClockPainter, HandEndPoints)

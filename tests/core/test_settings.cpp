@@ -60,7 +60,7 @@ protected:
 namespace tivora {
 void PrintTo(const TClock &c, std::ostream *os)
 {
-    *os << int(c.hour) << ":" << int(c.minute) << " " << c.desc;
+    *os << int(c.hour) << ":" << int(c.minute) << " " << c.desc << " " << c.zone;
 }
 } // namespace tivora
 
@@ -137,6 +137,46 @@ TEST_F(Settings, SaveWritesMainInItsOrderAndNumbersUserClocksInListOrder)
               "[Other]\nx=1\n[Tivora]\nClock_01_h=3\nClock_01_m=0\nClock_01_Desc=A\n"
               "Clock_02_h=-5\nClock_02_m=0\nClock_02_Desc=B\nClock_03_h=0\n"
               "Clock_03_m=30\nClock_03_Desc=C\n");
+}
+
+TEST_F(Settings, ZonesAreKeptWithTheirClocksAndNamesThatCannotBeZonesAreDropped)
+{
+    write("[Tivora]\nClock_01_h=-5\nClock_01_Desc=NY\nClock_01_Zone=America/New_York\n"
+          "Clock_02_h=1\nClock_02_Zone=../../etc/passwd\nClock_03_h=2\nClock_03_Zone=Mars/Olympus\n"
+          "Clock_04_h=3\nClock_04_Zone=\nClock_05_h=4\nClock_05_Zone=Etc/GMT+5\n"
+          "Clock_06_h=5\nClock_06_Zone=Europe//Paris\n");
+    load();
+    EXPECT_EQ(clocks,
+              (TClockList {{-5, 0, "NY", "America/New_York"},
+                           {0, 0, "System"},
+                           {1, 0, ""},
+                           {2, 0, "", "Mars/Olympus"},
+                           {3, 0, ""},
+                           {4, 0, "", "Etc/GMT+5"},
+                           {5, 0, ""}}));
+    // Saved in list order, the zone numbered with its entry; the system-time entry and
+    // fixed clocks write no zone.
+    // A city at the local standard time is a clock of its own, not the system time.
+    clocks = {{0, 0, "System"}, {3, 0, "A", "Europe/Moscow"}, {1, 0, "B"}, {0, 0, "C", "X/Y"}};
+    save();
+    EXPECT_EQ(read().substr(read().find("[Tivora]")),
+              "[Tivora]\nClock_01_h=3\nClock_01_m=0\nClock_01_Desc=A\n"
+              "Clock_01_Zone=Europe/Moscow\nClock_02_h=1\nClock_02_m=0\nClock_02_Desc=B\n"
+              "Clock_03_h=0\nClock_03_m=0\nClock_03_Desc=C\nClock_03_Zone=X/Y\n");
+}
+
+TEST_F(Settings, AFileWithoutZoneKeysIsSavedByteForByte)
+{
+    const std::string text =
+        "[Main]\nWidth=10\nShowArray=1\nShowDate=1\nShowDesc=1\nShowDigits=1\n"
+        "ShowDelimiters=0\nShowWhiteBG=0\nShowTextWhiteBG=0\nShowSystemTime=1\nSkin=Default\n"
+        "ActiveTr=255\nPassiveTr=200\nStayOnTop=1\nSysTimeDesc=System\npTop=263\npLeft=373\n"
+        "[Tivora]\nClock_01_h=-5\nClock_01_m=0\nClock_01_Desc=New York\nClock_02_h=3\n"
+        "Clock_02_m=30\nClock_02_Desc=Tehran\n";
+    write(text);
+    load();
+    save();
+    EXPECT_EQ(read(), text);
 }
 
 TEST_F(Settings, OnlySystemClocksLeaveNoClockSection)
