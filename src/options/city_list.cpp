@@ -96,22 +96,23 @@ std::vector<CityZone> readCityZones(const fs::path &zoneinfoFolder,
     return zones;
 }
 
-std::vector<std::string> cityItems(const std::vector<CityZone> &zones, int localBias)
+std::vector<CityItem> cityItems(const std::vector<CityZone> &zones, int localBias)
 {
     struct Keyed
     {
         std::string key;
-        std::string item;
+        CityItem item;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(zones.size());
     for (const CityZone &zone : zones) {
-        std::string item = zone.displayName + "|" + std::to_string(localBias - zone.bias);
-        keyed.push_back({foldCase(item), std::move(item)});
+        std::string text = zone.displayName + "|" + std::to_string(localBias - zone.bias);
+        std::string key = foldCase(text);
+        keyed.push_back({std::move(key), {std::move(text), zone.zoneId}});
     }
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const Keyed &a, const Keyed &b) { return a.key < b.key; });
-    std::vector<std::string> items;
+    std::vector<CityItem> items;
     items.reserve(keyed.size());
     for (Keyed &k : keyed)
         items.push_back(std::move(k.item));

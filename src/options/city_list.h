@@ -33,10 +33,18 @@ std::vector<CityZone> readCityZones(const std::filesystem::path &zoneinfoFolder,
 // "UTC+hh:mm" for an offset in minutes east of UTC.
 std::string utcOffsetText(int minutesEast);
 
+// An item of the city box and the zone it stands for.
+struct CityItem
+{
+    std::string text;
+    std::string zoneId;
+    bool operator==(const CityItem &) const = default;
+};
+
 // The items of the city box: the display name, "|" and the zone's standard time minus
 // the local standard time in minutes (localBias minus the zone's bias), sorted by their
 // whole text without regard to case; equal texts keep the zones' order.
-std::vector<std::string> cityItems(const std::vector<CityZone> &zones, int localBias);
+std::vector<CityItem> cityItems(const std::vector<CityZone> &zones, int localBias);
 
 // The part of an item that is shown: the text before the first "|" (all of it if none).
 std::string_view cityItemName(std::string_view item);

@@ -52,6 +52,24 @@ std::vector<std::string> clockLines(const TClockList &clocks)
     return lines;
 }
 
+std::vector<std::string> clockZones(const TClockList &clocks)
+{
+    std::vector<std::string> zones;
+    for (const TClock &clock : clocks)
+        if (!clock.isSystemTime())
+            zones.push_back(clock.zone);
+    return zones;
+}
+
+std::string zoneAfterCommit(std::string_view oldLine, std::string_view newLine, std::string zone)
+{
+    const TClock before = readClockLine(oldLine);
+    const TClock after = readClockLine(newLine);
+    if (before.hour != after.hour || before.minute != after.minute)
+        zone.clear();
+    return zone;
+}
+
 std::string committedLine(std::string_view hourText, std::string_view minuteText,
                           std::string_view desc)
 {

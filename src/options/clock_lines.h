@@ -34,9 +34,15 @@ inline constexpr std::string_view NewClockLine = "+00:00";
 // exactly characters 1-3, 5-6 and 8 onwards. A part that is no number reads as 0.
 TClock readClockLine(std::string_view line);
 
-// One line per clock of the list, in list order; entries with both offsets zero (the
-// system-time entry among them) get none.
+// One line per clock of the list, in list order; system-time entries (both offsets
+// zero, no zone) get none. clockZones gives the same lines' zones.
 std::vector<std::string> clockLines(const TClockList &clocks);
+std::vector<std::string> clockZones(const TClockList &clocks);
+
+// The zone a clock line keeps when the editor commits newLine over oldLine: kept while
+// the hour and minute stay as they were (only the description was edited), dropped
+// (a fixed-offset clock again) when either changed.
+std::string zoneAfterCommit(std::string_view oldLine, std::string_view newLine, std::string zone);
 
 // The line the editor's fields commit: the hour and minute texts read as integers
 // within the fields' ranges (no number gives the lower bound, others are clamped).

@@ -36,9 +36,26 @@ namespace {
 
 constexpr int ItemHeight = 13;
 
+// A city item's zone, beside the item text that carries its offset.
+constexpr int CityZoneRole = Qt::UserRole + 1;
+// A clock line's zone (empty for a fixed-offset clock) lives in its list item.
+constexpr int LineZoneRole = Qt::UserRole;
+
 QString qtext(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+std::string lineZone(const QListWidgetItem *item)
+{
+    return item->data(LineZoneRole).toString().toStdString();
+}
+
+// The line keeps the clock line's own text; its zone shows as the line's tool tip.
+void setLineZone(QListWidgetItem *item, const std::string &zone)
+{
+    item->setData(LineZoneRole, qtext(zone));
+    item->setToolTip(qtext(zone));
 }
 
 // List items of a fixed height, as the layout gives them.
@@ -423,8 +440,12 @@ void Form2::FormShow()
 
     lb1->setUpdatesEnabled(false);
     lb1->clear();
-    for (const std::string &line : clockLines(m_model.clocks))
-        lb1->addItem(qtext(line));
+    const std::vector<std::string> lines = clockLines(m_model.clocks);
+    const std::vector<std::string> zones = clockZones(m_model.clocks);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        auto *item = new QListWidgetItem(qtext(lines[i]), lb1);
+        setLineZone(item, zones[i]);
+    }
     lb1->setUpdatesEnabled(true);
     selectLine(-1);
 
@@ -467,8 +488,10 @@ void Form2::Button1Click()
             form.widthText = cwidth->text().toStdString();
             form.activeTr = tb1->value();
             form.passiveTr = tb2->value();
-            for (int i = 0; i < lb1->count(); ++i)
+            for (int i = 0; i < lb1->count(); ++i) {
                 form.lines.push_back(lb1->item(i)->text().toStdString());
+                form.zones.push_back(lineZone(lb1->item(i)));
+            }
             applyOptionsForm(form, m_model);
         }
         // The clocks are saved in line order; SetFormSize orders the list afterwards.
@@ -540,10 +563,11 @@ void Form2::FillCityList()
     int widest = 0;
     if (m_zones.standardOffset) {
         const QFontMetrics metrics(cbCity->font());
-        for (const std::string &item :
+        for (const CityItem &item :
              cityItems(readCityZones(m_zones.folder, m_zones.standardOffset), LocalBias)) {
-            const QString name = qtext(cityItemName(item));
-            cbCity->addItem(name, qtext(item));
+            const QString name = qtext(cityItemName(item.text));
+            cbCity->addItem(name, qtext(item.text));
+            cbCity->setItemData(cbCity->count() - 1, qtext(item.zoneId), CityZoneRole);
             widest = std::max(widest, metrics.horizontalAdvance(name));
         }
     }
@@ -622,9 +646,12 @@ void Form2::e2Exit()
         const int row = selectedLine();
         if (row < 0)
             return;
-        lb1->item(row)->setText(
-            qtext(committedLine(e1->cleanText().toStdString(), e2->cleanText().toStdString(),
-                                e3->text().toStdString())));
+        QListWidgetItem *item = lb1->item(row);
+        const std::string line = committedLine(
+            e1->cleanText().toStdString(), e2->cleanText().toStdString(), e3->text().toStdString());
+        // Offsets set by hand make the clock a fixed-offset one again.
+        setLineZone(item, zoneAfterCommit(item->text().toStdString(), line, lineZone(item)));
+        item->setText(qtext(line));
     });
 }
 
@@ -641,6 +668,11 @@ void Form2::cbCityChange()
         e1->setValue(split.hour);
         e2->setValue(split.minute);
         e2Exit();
+        // The clock follows the picked zone's real time from now on.
+        if (const int row = selectedLine(); row >= 0)
+            setLineZone(
+                lb1->item(row),
+                cbCity->itemData(cbCity->currentIndex(), CityZoneRole).toString().toStdString());
     });
 }
 

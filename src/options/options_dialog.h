@@ -65,7 +65,7 @@ public:
     QGroupBox *GroupBox2 = nullptr;
     QGroupBox *GroupBox3 = nullptr;
 
-    QListWidget *lb1 = nullptr;
+    QListWidget *lb1 = nullptr; // the clock lines; a zone-bound line shows its zone as tool tip
     QPushButton *Button3 = nullptr;
     QPushButton *Button4 = nullptr;
     QLabel *Label1 = nullptr;
@@ -75,7 +75,8 @@ public:
     QLabel *Label6 = nullptr;
     QLineEdit *e3 = nullptr;
     QLabel *Label22 = nullptr;
-    QComboBox *cbCity = nullptr; // items show a zone's name; the data is "name|offset"
+    // Items show a zone's display name; their data is "name|offset" and the zone itself.
+    QComboBox *cbCity = nullptr;
 
     QCheckBox *cb1 = nullptr;
     QCheckBox *cb2 = nullptr;

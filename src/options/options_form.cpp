@@ -24,6 +24,7 @@ OptionsFormValues formFromModel(const WidgetModel &model)
     form.activeTr = options.ActiveTr;
     form.passiveTr = options.PassiveTr;
     form.lines = clockLines(model.clocks);
+    form.zones = clockZones(model.clocks);
     return form;
 }
 
@@ -49,8 +50,12 @@ void applyOptionsForm(const OptionsFormValues &form, WidgetModel &model)
 
     TClockList rebuilt;
     rebuilt.reserve(form.lines.size() + 1);
-    for (const std::string &line : form.lines)
-        rebuilt.push_back(readClockLine(line));
+    for (std::size_t i = 0; i < form.lines.size(); ++i) {
+        TClock clock = readClockLine(form.lines[i]);
+        if (i < form.zones.size())
+            clock.zone = form.zones[i];
+        rebuilt.push_back(std::move(clock));
+    }
     rebuilt.push_back(TClock {0, 0, options.SysTimeDesc});
     clocks = std::move(rebuilt);
 }

@@ -27,6 +27,9 @@ struct OptionsFormValues
     int activeTr = 255;
     int passiveTr = 255;
     std::vector<std::string> lines; // the clock lines, in the list's order
+    // The zone of each line (empty for a fixed-offset clock); a line without an entry
+    // here has none.
+    std::vector<std::string> zones;
 };
 
 // The form as the dialog fills it when it opens (without the window's stay-on-top
@@ -34,10 +37,10 @@ struct OptionsFormValues
 OptionsFormValues formFromModel(const WidgetModel &model);
 
 // OK's copy into the model: the form's values into the options, and the clock list
-// replaced by one entry per line in line order, then the system-time entry. With only
-// the system-time entry in the list before (no user clock when the dialog opened),
-// ShowSystemTime is forced on. The list is left in line order: it is saved so, and
-// sorted when the window is resized.
+// replaced by one entry per line (with the line's zone) in line order, then the
+// system-time entry. With only the system-time entry in the list before (no user clock
+// when the dialog opened), ShowSystemTime is forced on. The list is left in line order:
+// it is saved so, and sorted when the window is resized.
 void applyOptionsForm(const OptionsFormValues &form, WidgetModel &model);
 
 // The label beside an opacity slider: the position in percent of 255, rounded down.

@@ -57,8 +57,10 @@ TEST(ClockLines, ReadsShortAndDamagedLinesAsZero)
 
 TEST(ClockLines, ListSkipsSystemTimeEntriesAndCommitClampsTheFields)
 {
-    const TClockList clocks {{-3, 0, "W"}, {0, 0, "System"}, {2, 0, "E"}, {0, 0, "hand"}};
-    EXPECT_EQ(clockLines(clocks), (std::vector<std::string> {"-03:00 W", "+02:00 E"}));
+    const TClockList clocks {
+        {-3, 0, "W"}, {0, 0, "System"}, {2, 0, "E"}, {0, 0, "hand"}, {0, 0, "City", "Europe/Kyiv"}};
+    EXPECT_EQ(clockLines(clocks),
+              (std::vector<std::string> {"-03:00 W", "+02:00 E", "+00:00 City"}));
 
     const std::tuple<const char *, const char *, const char *> commits[] = {
         {"-3", "30", "-03:30 "}, {"30", "0", "+24:00 "}, {"-99", "99", "-24:59 "},
@@ -69,12 +71,26 @@ TEST(ClockLines, ListSkipsSystemTimeEntriesAndCommitClampsTheFields)
     EXPECT_EQ(committedLine("12", "5", "  Moscow"), "+12:05   Moscow");
 }
 
+TEST(ClockLines, ACommitKeepsTheZoneOnlyWhileTheOffsetsStay)
+{
+    const std::tuple<const char *, const char *, const char *> commits[] = {
+        {"-05:00 NY", "-05:00 New York", "America/New_York"},
+        {"-05:00 NY", "-05:00 NY", "America/New_York"},
+        {"-05:00 NY", "-04:00 NY", ""},
+        {"-05:00 NY", "-05:30 NY", ""},
+        {"+120:00 Far", "+24:00 Far", ""}, // a hand-edited hour clamped by the field
+    };
+    for (const auto &[before, after, zone] : commits)
+        EXPECT_EQ(zoneAfterCommit(before, after, "America/New_York"), zone) << after;
+}
+
 TEST(OptionsForm, OkCopiesTheFormAndRebuildsTheListInLineOrder)
 {
     WidgetModel model("/nonexistent", "/nonexistent/tivora.ini");
-    model.clocks = {{-5, 0, "NY"}, {0, 0, "System"}, {3, 0, "Moscow"}};
+    model.clocks = {{-5, 0, "NY", "America/New_York"}, {0, 0, "System"}, {3, 0, "Moscow"}};
     OptionsFormValues form = formFromModel(model);
     EXPECT_EQ(form.lines, (std::vector<std::string> {"-05:00 NY", "+03:00 Moscow"}));
+    EXPECT_EQ(form.zones, (std::vector<std::string> {"America/New_York", ""}));
     EXPECT_EQ(form.widthText, "10");
     form.showArray = false;
     form.showDelimiters = true;
@@ -84,6 +100,7 @@ TEST(OptionsForm, OkCopiesTheFormAndRebuildsTheListInLineOrder)
     form.activeTr = 128;
     form.passiveTr = 0;
     form.lines = {"+09:00 Tokyo", "-05:00 NY", "+00:00"};
+    form.zones = {"Asia/Tokyo"}; // the other lines have none
     applyOptionsForm(form, model);
     const TOptions &o = model.options;
     EXPECT_FALSE(o.ShowArray);
@@ -93,8 +110,9 @@ TEST(OptionsForm, OkCopiesTheFormAndRebuildsTheListInLineOrder)
     EXPECT_EQ(o.Width, 7);
     EXPECT_EQ(o.ActiveTr, 128);
     EXPECT_EQ(o.PassiveTr, 0);
-    EXPECT_EQ(model.clocks,
-              (TClockList {{9, 0, "Tokyo"}, {-5, 0, "NY"}, {0, 0, ""}, {0, 0, "Here"}}));
+    EXPECT_EQ(
+        model.clocks,
+        (TClockList {{9, 0, "Tokyo", "Asia/Tokyo"}, {-5, 0, "NY"}, {0, 0, ""}, {0, 0, "Here"}}));
 }
 
 TEST(OptionsForm, SystemTimeIsForcedOnOnlyWhenTheListHeldNoUserClock)
@@ -199,7 +217,10 @@ TEST_F(CityList, ReadsTheZoneTableInFileOrderWithStandardOffsets)
               }));
 
     // Local standard time UTC+3: items carry the zone's time minus local time, sorted.
-    EXPECT_EQ(cityItems(zones, -180),
+    std::vector<std::string> texts;
+    for (const CityItem &item : cityItems(zones, -180))
+        texts.push_back(item.text);
+    EXPECT_EQ(texts,
               (std::vector<std::string> {
                   "(UTC+00:00) Nowhere, XX|-180",
                   "(UTC+03:00) Moscow, Russia|0",
@@ -211,10 +232,11 @@ TEST_F(CityList, ReadsTheZoneTableInFileOrderWithStandardOffsets)
     EXPECT_TRUE(readCityZones(dir / "missing", lookup).empty());
 }
 
-TEST(CityItems, SortIgnoringCaseAndKeepFileOrderOnTies)
+TEST(CityItems, SortIgnoringCaseAndKeepFileOrderOnTiesEachWithItsZone)
 {
     const std::vector<CityZone> zones {{"a", "b", 0}, {"b", "B", 0}, {"c", "a", 0}, {"d", "b", 0}};
-    EXPECT_EQ(cityItems(zones, 0), (std::vector<std::string> {"a|0", "b|0", "B|0", "b|0"}));
+    EXPECT_EQ(cityItems(zones, 0),
+              (std::vector<CityItem> {{"a|0", "c"}, {"b|0", "a"}, {"B|0", "b"}, {"b|0", "d"}}));
 }
 
 TEST(CityItems, NameAndOffsetOfAnItem)

@@ -409,6 +409,33 @@ TEST_F(OptionsDialog, CityPickSetsTheOffsetAndCommitsAtOnce)
     EXPECT_EQ(lines()[1], "+02:00 B");
 }
 
+TEST_F(OptionsDialog, APickedCityKeepsItsZoneUntilAnOffsetIsEdited)
+{
+    create("[Tivora]\nClock_01_h=1\nClock_01_Desc=A\n"
+           "Clock_02_h=2\nClock_02_Desc=B\nClock_02_Zone=Asia/Kolkata\n");
+    Form2 &d = open();
+    EXPECT_EQ(d.lb1->item(0)->toolTip(), "");
+    EXPECT_EQ(d.lb1->item(1)->toolTip(), "Asia/Kolkata") << "the line shows its zone";
+    select(0);
+    pickCity("(UTC+00:00) London, Britain (UK)");
+    EXPECT_EQ(lines()[0], "-03:00 A");
+    EXPECT_EQ(d.lb1->item(0)->toolTip(), "Europe/London");
+    typeInto(d.e3, "London");
+    select(1); // commits line 0's description: its zone stays
+    EXPECT_EQ(d.lb1->item(0)->toolTip(), "Europe/London");
+    typeInto(d.e1, "5");
+    select(0); // commits line 1's hour: a fixed-offset clock again
+    EXPECT_EQ(lines(), QStringList({"-03:00 London", "+05:00 B"}));
+    EXPECT_EQ(d.lb1->item(1)->toolTip(), "");
+    QTest::mouseClick(d.Button1, Qt::LeftButton);
+    ASSERT_TRUE(destroyed());
+    EXPECT_EQ(form->model().clocks,
+              (TClockList {{-3, 0, "London", "Europe/London"}, {0, 0, "System"}, {5, 0, "B"}}));
+    EXPECT_NE(settingsText().find("Clock_01_Desc=London\nClock_01_Zone=Europe/London\nClock_02_h"),
+              std::string::npos)
+        << settingsText();
+}
+
 TEST_F(OptionsDialog, SkinListPicksAtOnceAndCancelKeepsThePick)
 {
     saveSkin("Blue.BMP", 100);
