@@ -4,7 +4,7 @@
 #include "app/app_window.h"
 #include "app/main_window.h"
 #include "app/manifest.h"
-#include "base/file_access.h"
+#include "platform/file_access.h"
 #include "base/paths.h"
 #include "i18n/language.h"
 #include "platform/process.h"

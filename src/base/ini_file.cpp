@@ -1,12 +1,10 @@
 #include "base/ini_file.h"
 
-#include "base/file_access.h"
 #include "base/int_text.h"
 #include "base/text_encoding.h"
+#include "platform/file_access.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace tivora {
 
@@ -102,8 +100,7 @@ IniFile::IniFile(std::filesystem::path path) : m_path(std::move(path))
     }
     // A missing file is simply empty; one that is there but could not be read must
     // not be overwritten with the empty model.
-    struct stat st;
-    m_loadFailed = ::stat(m_path.c_str(), &st) == 0 || errno != ENOENT;
+    m_loadFailed = !isMissing(m_path);
 }
 
 IniFile::~IniFile()

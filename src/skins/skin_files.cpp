@@ -1,7 +1,8 @@
 #include "skins/skin_files.h"
 
-#include "base/file_access.h"
 #include "base/ini_file.h"
+#include "platform/file_access.h"
+#include "platform/path_text.h"
 #include "render/qt_canvas.h"
 #include "skins/bmp_image.h"
 #include "skins/skin_params.h"
@@ -9,7 +10,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -32,24 +32,6 @@ namespace {
 // Skin images are small pictures; a larger file is treated as an image that cannot be
 // loaded (the decoder limits the picture size a header may claim).
 constexpr std::uintmax_t MaxImageFileBytes = std::uintmax_t(160) << 20;
-
-QString toQString(const fs::path &path)
-{
-#ifdef _WIN32
-    return QString::fromStdWString(path.native());
-#else
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-#endif
-}
-
-fs::path toPath(const QString &path)
-{
-#ifdef _WIN32
-    return fs::path(path.toStdWString());
-#else
-    return fs::path(QFile::encodeName(path).toStdString());
-#endif
-}
 
 // A skin name becomes a file name inside the Skins folder; a name that could point
 // anywhere else (a path separator or a NUL byte) names no skin at all.
@@ -97,7 +79,7 @@ QImage loadSkinImage(const QString &file)
     if (!QFileInfo(file).isFile())
         throw SkinError("No skin image " + describe(file));
     std::string bytes;
-    if (!readFile(toPath(file), bytes, MaxImageFileBytes))
+    if (!readFile(pathFromQString(file), bytes, MaxImageFileBytes))
         throw SkinError("Unable to read skin image " + describe(file));
     RgbImage decoded;
     try {
@@ -121,7 +103,7 @@ QImage loadSkinImage(const QString &file)
 // leaves a truncated image behind.
 void saveBmp24(const QImage &image, const QString &file)
 {
-    const fs::path target = toPath(file);
+    const fs::path target = pathFromQString(file);
     if (image.isNull() || !canWriteFile(target))
         throw SkinError("Unable to write to " + describe(file));
     QByteArray bytes;
@@ -149,7 +131,7 @@ QImage builtInDefaultSkin()
 
 void LoadSkin(const fs::path &dataDir, TOptions &options, QtBitmap &skin, int dpi)
 {
-    const QString folderPath = toQString(skinsFolder(dataDir));
+    const QString folderPath = pathToQString(skinsFolder(dataDir));
     QDir folder(folderPath);
 
     // The Skins folder, one level below the data folder.
@@ -167,7 +149,7 @@ void LoadSkin(const fs::path &dataDir, TOptions &options, QtBitmap &skin, int dp
         saveBmp24(image, folder.filePath(defaultBmp));
     }
     if (!findSkinFile(folder, defaultIni)) {
-        IniFile ini(toPath(folder.filePath(defaultIni)));
+        IniFile ini(pathFromQString(folder.filePath(defaultIni)));
         writeDefaultSkinIni(ini);
         ini.close();
     }
@@ -190,7 +172,7 @@ void LoadSkin(const fs::path &dataDir, TOptions &options, QtBitmap &skin, int dp
     // Image and parameters reach the caller together, only when both could be read.
     const QImage image = loadSkinImage(*imageFile);
     TOptions loaded = options;
-    IniFile ini(toPath(*paramFile));
+    IniFile ini(pathFromQString(*paramFile));
     readSkinParameters(ini, loaded, image.width(), image.height(), dpi);
     skin.setImage(image);
     options = loaded;
@@ -207,14 +189,15 @@ void SaveSkin(const fs::path &dataDir, const TOptions &options, QtBitmap &skin)
 {
     if (!isUsableName(options.Skin))
         throw SkinError("Not a skin name: " + options.Skin);
-    const QDir folder(toQString(skinsFolder(dataDir)));
+    const QDir folder(pathToQString(skinsFolder(dataDir)));
     const QString imageName = skinFileName(options.Skin, ".bmp");
     const QString paramName = skinFileName(options.Skin, ".ini");
 
     skin.setImage(
         loadSkinImage(findSkinFile(folder, imageName).value_or(folder.filePath(imageName))));
 
-    IniFile ini(toPath(findSkinFile(folder, paramName).value_or(folder.filePath(paramName))));
+    IniFile ini(
+        pathFromQString(findSkinFile(folder, paramName).value_or(folder.filePath(paramName))));
     writeSkinParameters(ini, options);
     ini.close();
 }

@@ -1,4 +1,4 @@
-#include "base/file_access.h"
+#include "platform/file_access.h"
 #include "base/paths.h"
 #include "base/text_encoding.h"
 

@@ -1,4 +1,4 @@
-#include "base/file_access.h"
+#include "platform/file_access.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -250,6 +250,12 @@ bool readFile(const fs::path &file, std::string &bytes, std::uintmax_t maxBytes)
     data.resize(got);
     bytes = std::move(data);
     return true;
+}
+
+bool isMissing(const fs::path &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) != 0 && errno == ENOENT;
 }
 
 } // namespace tivora

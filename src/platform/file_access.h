@@ -1,5 +1,8 @@
 #pragma once
 
+// File access the standard library does not offer: write permission as the program
+// judges it, atomic replacement and bounded reads. One implementation per OS family.
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -31,5 +34,9 @@ bool writeFileAtomically(const std::filesystem::path &file, std::string_view byt
 // Reads a whole regular file; false when it cannot be read or exceeds maxBytes.
 bool readFile(const std::filesystem::path &file, std::string &bytes,
               std::uintmax_t maxBytes = 64u * 1024u * 1024u);
+
+// Whether nothing at all is at the path, as opposed to something that is there (or
+// may be there) but cannot be read.
+bool isMissing(const std::filesystem::path &path);
 
 } // namespace tivora
