@@ -15,24 +15,66 @@ PIDS=()
 
 cleanup() {
     local status=$?
-    local others
-    others=$(list_tivora_pids)
-    for pid in $others "${PIDS[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    # Wait until everything has really ended: an X server still shutting down would
-    # remove the socket of the next test's server if that one took the same number.
-    for pid in "${PIDS[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
-    for pid in $others; do
-        while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
-    done
-    chmod -R u+w "$WORK" 2>/dev/null || true
+    set +e
+    stop_everything
+    chmod -R u+w "$WORK" 2>/dev/null
     rm -rf "$WORK"
     exit $status
 }
 trap cleanup EXIT
+
+# Ends every process this test started, directly or through another (a relaunched
+# instance), by pid: politely first, then by force whatever still runs after 5 seconds
+# (a program showing a modal box ignores SIGTERM). Waits, bounded, until they are gone:
+# an X server still shutting down would remove the socket of the next test's server if
+# that one took the same number.
+stop_everything() {
+    local pids signal pid end
+    pids="${PIDS[*]} $(own_pids)"
+    for signal in TERM KILL; do
+        pids=$(running $pids)
+        [ -n "$pids" ] || return 0
+        kill -$signal $pids 2>/dev/null
+        end=$((SECONDS + 5))
+        while [ -n "$(running $pids)" ] && [ "$SECONDS" -lt "$end" ]; do
+            sleep 0.05
+        done
+    done
+    pids=$(running $pids)
+    [ -z "$pids" ] || echo "could not end processes $pids" >&2
+}
+
+# The processes that carry this test's runtime folder in their environment: everything
+# it started. Read with shell builtins only, so no helper process shows up in the list.
+own_pids() {
+    local dir var
+    for dir in /proc/[0-9]*; do
+        while IFS= read -r -d '' var; do
+            if [ "$var" = "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" ]; then
+                echo "${dir#/proc/}"
+                break
+            fi
+        done 2>/dev/null <"$dir/environ"
+    done
+}
+
+# Whether a process runs (a zombie has ended; it only waits to be reaped).
+alive() {
+    local stat
+    { read -r stat <"/proc/$1/stat"; } 2>/dev/null || return 1
+    stat=${stat##*) }
+    [ "${stat%% *}" != Z ]
+}
+
+# Those of the given pids that still run.
+running() {
+    local pid
+    for pid in "$@"; do
+        if alive "$pid"; then echo "$pid"; fi
+    done
+}
+
+ended() { ! alive "$1"; }
 
 fail() {
     echo "FAIL: $*" >&2
@@ -43,22 +85,44 @@ fail() {
     exit 1
 }
 
+# Every call of the X tools is bounded: a tool that does not answer (xdotool can loop
+# over a window that vanishes while it looks at it) counts as a failed attempt and says
+# so, instead of stopping the test until ctest's limit.
+bounded() {
+    local tool=$1 code
+    shift
+    timeout 10 "$tool" "$@" || {
+        code=$?
+        [ $code -ne 124 ] || echo "$tool $* did not answer within 10 seconds" >&2
+        return $code
+    }
+}
+xdotool() { bounded xdotool "$@"; }
+xprop() { bounded xprop "$@"; }
+xwininfo() { bounded xwininfo "$@"; }
+xdpyinfo() { bounded xdpyinfo "$@"; }
+export -f bounded xdotool xprop xwininfo xdpyinfo # for the checks run through bash -c
+
 # Provides an X display: the test command's, or a private Xvfb (with, on request, a
-# window manager and a tray host). A server must not reset when its last client leaves:
-# connections made during a reset fail.
-#   start_display [--wm] [--tray]
+# window manager, a tray host, or a log of the clients that connect, with their pids,
+# in $WORK/xvfb.log). A server must not reset when its last client leaves: connections
+# made during a reset fail.
+#   start_display [--wm] [--tray] [--audit]
 start_display() {
     # A plain display is shared: the one scripts/test.sh started, when there is one.
-    # (The tests run one at a time and end every process they start.) A desktop with a
-    # window manager and a tray is always private.
+    # (The tests run one at a time and end every process they start.) Any other is
+    # always private.
     if [ $# -eq 0 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
         return 0
     fi
-    local fifo="$WORK/display.fifo"
+    local fifo="$WORK/display.fifo" audit=() arg number
+    for arg in "$@"; do
+        [ "$arg" = --audit ] && audit=(-audit 4)
+    done
     mkfifo "$fifo"
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset 5>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset "${audit[@]}" \
+        5>"$fifo" >/dev/null 2>"$WORK/xvfb.log" &
     PIDS+=($!)
-    local number
     read -r -t 20 number <"$fifo" || fail "Xvfb did not start"
     export DISPLAY=":$number"
     for arg in "$@"; do
@@ -81,26 +145,24 @@ tray_present() { [ -n "$(tray_panel)" ]; }
 
 # The tray host's panel, which holds the embedded icons.
 tray_panel() {
-    exact_titles panel $(xdotool search --name '^panel$' 2>/dev/null || true) | head -n1
+    first_titled panel $(xdotool search --name '^panel$' 2>/dev/null || true)
 }
 
 # Whether the panel holds an icon of the program (its icon window is named after it).
 tray_icon_embedded() {
-    xwininfo -tree -id "$(tray_panel)" | grep -q '"tivora"'
+    [[ $(xwininfo -tree -id "$(tray_panel)") == *'"tivora"'* ]]
 }
 
-# Repeats a command until it succeeds (10 s at most).
+# Repeats a command until it succeeds, for 20 seconds at most. On a timeout the
+# failure names what the command printed last.
 #   wait_until "what we wait for" command args...
 wait_until() {
-    local what=$1
+    local what=$1 end=$((SECONDS + 20)) out
     shift
-    for _ in $(seq 1 200); do
-        if "$@" >/dev/null 2>&1; then
-            return 0
-        fi
+    until out=$("$@" 2>&1); do
+        [ "$SECONDS" -lt "$end" ] || fail "timed out waiting for $what${out:+ ($out)}"
         sleep 0.05
     done
-    fail "timed out waiting for $what"
 }
 
 # Window ids of windows titled exactly $1, one per line (xdotool's own name match
@@ -118,14 +180,34 @@ exact_titles() {
     return 0
 }
 
-app_window() { windows_titled Tivora | head -n1; }
-main_window() { windows_titled Form1 | head -n1; }
+# The first of the given windows titled exactly $1. (A pipe into head could end the
+# listing early, which pipefail reports as a failure.)
+first_titled() {
+    local title=$1 w
+    shift
+    for w in "$@"; do
+        if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$title" ]; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 0
+}
+
+# Running instances of the program under test that this test started, directly or not.
+list_tivora_pids() {
+    local pid program
+    program=$(readlink -f "$TIVORA")
+    for pid in $(own_pids); do
+        [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$program" ] && alive "$pid" && echo "$pid"
+    done
+    return 0
+}
+
+app_window() { first_titled Tivora $(xdotool search --name '^Tivora$' 2>/dev/null || true); }
+main_window() { first_titled Form1 $(xdotool search --name '^Form1$' 2>/dev/null || true); }
 has_app_window() { [ -n "$(app_window)" ]; }
 has_main_window() { [ -n "$(main_window)" ]; }
-
-list_tivora_pids() {
-    pgrep -f -x "$TIVORA( .*)?" 2>/dev/null || true
-}
 
 # Writes the manifest so that the next start is a normal one.
 prepare_manifest() {
@@ -136,27 +218,28 @@ expected_manifest() {
     printf '%s' '<?xml version="1.0" encoding="UTF-8" standalone="yes"?><assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0"><assemblyIdentity version="1.0.0.0" processorArchitecture="X86" name="company" type="win32" /><description>not necessary</description><dependency><dependentAssembly><assemblyIdentity type="win32" name="Microsoft.Windows.Common-Controls" version="6.0.0.0" processorArchitecture="X86" publicKeyToken="6595b64144ccf1df" language="*" /></dependentAssembly></dependency></assembly>'
 }
 
-# Starts an instance in the background (normal start, manifest present) and waits for
-# its main window; sets LAST_PID.
+# Starts an instance in the background (normal start, manifest present) and waits until
+# its main window is shown; sets LAST_PID.
 #   start_tivora [args...]
 start_tivora() {
     "$TIVORA" "$@" >>"$WORK/tivora.log" 2>&1 &
     LAST_PID=$!
     PIDS+=($LAST_PID)
-    wait_until "the main window of pid $LAST_PID" window_of_pid "$LAST_PID"
+    wait_until "the main window of pid $LAST_PID" window_shown "$LAST_PID" Form1
 }
 
-window_of_pid() {
-    xdotool search --all --pid "$1" --name '^Form1$' 2>/dev/null | head -n1 | grep -q .
+# Whether the process shows a window titled $2.
+window_shown() {
+    [ -n "$(first_titled "$2" $(xdotool search --all --pid "$1" --onlyvisible --name "^$2\$" 2>/dev/null || true))" ]
 }
 
 # The id of a window of the given process titled $2.
 window_of() {
-    exact_titles "$2" $(xdotool search --all --pid "$1" --name "^$2\$" 2>/dev/null || true) | head -n1
+    first_titled "$2" $(xdotool search --all --pid "$1" --name "^$2\$" 2>/dev/null || true)
 }
 
 # Opens the options dialog through the widget's popup menu (its second item,
-# "Настройки") and waits for it to be mapped; sets OPTIONS_DIALOG to its window id.
+# "Настройки") and waits for it to be shown; sets OPTIONS_DIALOG to its window id.
 #   open_options_dialog PID WIDGET_WINDOW
 open_options_dialog() {
     local pid=$1 X Y WIDTH HEIGHT SCREEN WINDOW
@@ -164,20 +247,17 @@ open_options_dialog() {
     xdotool mousemove $((X + 20)) $((Y + 20)) click 3
     wait_until "the popup menu" popup_shown "$pid"
     xdotool key Down Down Return
-    wait_until "the options dialog" has_window "$pid" "Опции"
+    wait_until "the options dialog" window_shown "$pid" "Опции"
     OPTIONS_DIALOG=$(window_of "$pid" "Опции")
-    wait_until "the dialog to be mapped" bash -c "xwininfo -id $OPTIONS_DIALOG | grep -q IsViewable"
 }
 
 # Whether a popup menu of the process is on the screen: a window of its own on the root,
 # bypassing the window manager (the tray icon's window, also named after the program,
 # sits inside the tray).
 popup_shown() {
-    local w
-    for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' \
-            && xwininfo -tree -id "$w" 2>/dev/null | grep -q 'Parent window id: .*(the root window)' \
-            && return 0
+    local w popup=$'Parent window id: [^\n]*[(]the root window[)].*Override Redirect State: yes'
+    for w in $(xdotool search --all --pid "$1" --onlyvisible 2>/dev/null || true); do
+        [[ $(xwininfo -tree -stats -id "$w" 2>/dev/null) =~ $popup ]] && return 0
     done
     return 1
 }
@@ -190,15 +270,18 @@ close_window() {
     "$SEND_CLOSE" "$1" 10 || fail "window $1 did not close"
 }
 
-# Waits for a process to end and checks its exit code.
+# Waits until a message box titled $2 of process $1 is shown, then closes it as its
+# title bar's close button would (the box's only button, OK, answers that).
+dismiss_box() {
+    wait_until "the box \"$2\"" window_shown "$1" "$2"
+    close_window "$(window_of "$1" "$2")"
+}
+
+# Waits for a process started by this shell to end and checks its exit code.
 #   wait_exit PID EXPECTED_CODE
 wait_exit() {
     local code=0
-    for _ in $(seq 1 200); do
-        kill -0 "$1" 2>/dev/null || break
-        sleep 0.05
-    done
-    kill -0 "$1" 2>/dev/null && fail "process $1 did not end"
+    wait_until "process $1 to end" ended "$1"
     wait "$1" || code=$?
     [ "$code" -eq "$2" ] || fail "process $1 ended with $code, expected $2"
 }

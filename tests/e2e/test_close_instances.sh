@@ -17,10 +17,12 @@ pidB=$LAST_PID
 
 # Other letter case, another leading character, or "/close" as the second argument:
 # nobody is asked to close. The toolkit's own options are no options of the program:
-# the instance still opens on this display, where "/close" reaches it.
+# the instance still opens on this display, where "/close" reaches it. (An instance asked
+# to close would have lost its application window before the new one showed its own.)
 for args in "/CLOSE" "-close" "x /close" "-platform offscreen" "-display :nosuch"; do
     TIVORA_HOME=$homeB start_tivora $args
-    kill -0 "$pidA" && kill -0 "$pidB" || fail "'$args' closed another instance"
+    [ -n "$(window_of "$pidA" Tivora)" ] && [ -n "$(window_of "$pidB" Tivora)" ] \
+        || fail "'$args' closed another instance"
     close_window "$(window_of "$LAST_PID" Tivora)"
     wait_exit "$LAST_PID" 0
 done

@@ -9,22 +9,73 @@ printf '[Main]\npLeft=300\npTop=300\n[Tivora]\nClock_01_h=3\nClock_01_Desc=East\
 start_tivora
 pid=$LAST_PID
 win=$(window_of "$pid" Form1)
-wait_until "the widget to be mapped" bash -c "xwininfo -id $win | grep -q IsViewable"
+
+has_state() { [[ $(xprop -id "$win" _NET_WM_STATE) == *"$1"* ]]; }
+# (-f: the focus window itself; looking for its top-level can loop forever when that
+# window goes away meanwhile.)
+has_keyboard() { [ "$(xdotool getwindowfocus -f)" = "$win" ]; }
+# Whether the widget is at X,Y (and of the size W x H); the window manager places and
+# moves it in its own time. Prints where it is when it is not.
+placed() {
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    [ "$X,$Y" = "$1,$2" ] && { [ $# -eq 2 ] || [ "$WIDTH,$HEIGHT" = "$3,$4" ]; } && return 0
+    echo "at $X,$Y, ${WIDTH}x$HEIGHT"
+    return 1
+}
+# Waits until the window manager has handled every request made before: it has shown a
+# window asked for after them, and has let it go again.
+wm_caught_up() {
+    xev -name tivora-probe -geometry 8x8+0+0 >/dev/null 2>&1 &
+    local probe=$!
+    PIDS+=($probe)
+    wait_until "the window manager to show a probe window" probe_shown
+    local window
+    window=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^tivora-probe$')")
+    kill "$probe"
+    wait_until "the window manager to let the probe window go" wm_forgot "$window"
+}
+probe_shown() { [ -n "$(xdotool search --onlyvisible --name '^tivora-probe$' 2>/dev/null)" ]; }
+wm_forgot() { [[ " $(xprop -root _NET_CLIENT_LIST | sed 's/.*# //; s/,//g') " != *" $1 "* ]]; }
+# Gives the widget the keyboard, again until it has it (the window manager may move the
+# focus meanwhile).
+take_keyboard() {
+    xdotool windowfocus "$win"
+    has_keyboard
+}
+
+# From here on every map and unmap of the widget is logged in order, so that each step
+# below can wait for exactly the changes it causes. A property set on the widget shows
+# up in the log once the log has started.
+stdbuf -oL xev -id "$win" -event structure -event property >"$WORK/xev.log" 2>&1 &
+PIDS+=($!)
+log_started() {
+    xprop -id "$win" -f _TIVORA_TEST_PROBE 8s -set _TIVORA_TEST_PROBE ready
+    grep -q _TIVORA_TEST_PROBE "$WORK/xev.log"
+}
+wait_until "the event log" log_started
+shown_since() { # expected changes, e.g. "Unmap Map"
+    local seen
+    seen=$(sed -n 's/^\(Map\|Unmap\)Notify event, serial [0-9]*, synthetic NO.*/\1/p' \
+        "$WORK/xev.log" | paste -sd ' ')
+    [ "$seen" = "$1" ] || { echo "$seen"; return 1; }
+}
+
 # A newly started widget has the keyboard: Esc hides it into the tray, a click on the
 # tray icon brings it back.
-wait_until "the new widget to have the keyboard" bash -c "[ \"\$(xdotool getwindowfocus)\" = $win ]"
+wait_until "the new widget to have the keyboard" has_keyboard
 xdotool key Escape
-wait_until "Esc to hide the new widget" bash -c "xwininfo -id $win | grep -q IsUnMapped"
+wait_until "Esc to hide the new widget" shown_since "Unmap"
 wait_until "the tray icon" tray_icon_embedded
 eval "$(xdotool getwindowgeometry --shell "$(tray_panel)")"
-xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 )) click 1
-wait_until "the widget to come back" bash -c "xwininfo -id $win | grep -q IsViewable"
-state=$(xprop -id "$win" _NET_WM_STATE)
-grep -q _NET_WM_STATE_SKIP_TASKBAR <<<"$state" || fail "taskbar entry: $state"
-grep -q _NET_WM_STATE_ABOVE <<<"$state" || fail "not above others: $state"
-eval "$(xdotool getwindowgeometry --shell "$win")"
-[ "$X,$Y" = "300,300" ] || fail "placed at $X,$Y instead of 300,300"
-[ "$WIDTH,$HEIGHT" = "278,220" ] || fail "size ${WIDTH}x$HEIGHT, expected two faces"
+# Clicks on the icon alternate between two points farther apart than a double-click may
+# move, so that only the clicks meant as a double-click count as one.
+iconA="$(( X + WIDTH / 2 - 6 )) $(( Y + HEIGHT / 2 ))"
+iconB="$(( X + WIDTH / 2 + 6 )) $(( Y + HEIGHT / 2 ))"
+xdotool mousemove $iconA click 1
+wait_until "the widget to come back" shown_since "Unmap Map"
+wait_until "no taskbar entry" has_state _NET_WM_STATE_SKIP_TASKBAR
+wait_until "the widget kept above others" has_state _NET_WM_STATE_ABOVE
+wait_until "two faces at 300,300" placed 300 300 278 220
 
 # The work area as the window manager publishes it (the tray panel may take a strip).
 read -r areaX areaY areaW areaH _ < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/, */ /g')
@@ -33,59 +84,56 @@ drag_to() { # cursor x, cursor y; the window is grabbed 10 pixels inside its cor
     eval "$(xdotool getwindowgeometry --shell "$win")"
     xdotool mousemove $(( X + 10 )) $(( Y + 10 )) mousedown 1
     xdotool mousemove $(( $1 - 5 )) $(( $2 - 5 )) mousemove "$1" "$2" mouseup 1
-    sleep 0.3
-    eval "$(xdotool getwindowgeometry --shell "$win")"
 }
 drag_to $(( areaX + 8 + 10 )) 410
-[ "$X" = "$areaX" ] || fail "8 pixels from the left edge: at $X, expected $areaX"
+wait_until "the snap to the left edge from 8 pixels" placed "$areaX" 400
 drag_to $(( areaX + 9 + 10 )) 410
-[ "$X" = $(( areaX + 9 )) ] || fail "9 pixels from the left edge: at $X"
-drag_to $(( areaX + areaW - 278 - 8 + 10 )) $(( areaY + areaH - 220 - 8 + 10 ))
-[ "$X,$Y" = "$(( areaX + areaW - 278 )),$(( areaY + areaH - 220 ))" ] \
-    || fail "bottom-right corner: at $X,$Y"
+wait_until "no snap from 9 pixels" placed $(( areaX + 9 )) 400
+right=$(( areaX + areaW - 278 )) bottom=$(( areaY + areaH - 220 ))
+drag_to $(( right - 8 + 10 )) $(( bottom - 8 + 10 ))
+wait_until "the snap to the bottom-right corner" placed "$right" "$bottom"
 # A right-button drag moves nothing; the menu opens when the button is released on the
 # window.
-xdotool mousemove $(( X + 10 )) $(( Y + 10 )) mousedown 3 mousemove $(( X + 40 )) $(( Y + 86 )) mouseup 3
+xdotool mousemove $(( right + 10 )) $(( bottom + 10 )) mousedown 3 \
+    mousemove $(( right + 40 )) $(( bottom + 86 )) mouseup 3
 wait_until "the widget's menu" popup_shown "$pid"
 xdotool key Escape
 wait_until "the menu to close" popup_closed "$pid"
-eval "$(xdotool getwindowgeometry --shell "$win")"
-[ "$X,$Y" = "$(( areaX + areaW - 278 )),$(( areaY + areaH - 220 ))" ] || fail "right drag moved it"
+wm_caught_up
+placed "$right" "$bottom" >/dev/null || fail "a right-button drag moved the widget"
 
-# Esc hides the widget into the tray; a click on the tray icon brings it back.
-xdotool windowfocus --sync "$win" key Escape
-wait_until "the widget to hide" bash -c "xwininfo -id $win | grep -q IsUnMapped"
-wait_until "the tray icon" tray_icon_embedded
-eval "$(xdotool getwindowgeometry --shell "$(tray_panel)")"
+# Esc hides the widget into the tray.
+wait_until "the widget to have the keyboard" take_keyboard
+xdotool key Escape
+wait_until "the widget to hide" shown_since "Unmap Map Unmap"
 # A press on the icon released elsewhere is no click; the menu that a right click then
 # opens shows that the press has been handled.
-xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 )) mousedown 1 mousemove 600 400 mouseup 1
-xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 )) click 3
+xdotool mousemove $iconA mousedown 1 mousemove 600 400 mouseup 1
+xdotool mousemove $iconB click 3
 wait_until "the tray icon's menu" popup_shown "$pid"
-xwininfo -id "$win" | grep -q IsUnMapped || fail "a press released off the icon showed the widget"
+wm_caught_up
+shown_since "Unmap Map Unmap" >/dev/null || fail "a press released off the icon showed the widget"
 xdotool key Escape
 wait_until "the menu to close" popup_closed "$pid"
-xdotool click 1
-wait_until "the widget to come back" bash -c "xwininfo -id $win | grep -q IsViewable"
-# A double-click on the tray icon ends with the widget hidden, from shown and from hidden.
-# (Each click waits out the double-click interval of the click before it.)
-for _ in shown hidden; do
-    sleep 1
-    xdotool click --repeat 2 --delay 60 1
-    wait_until "the widget to hide" bash -c "xwininfo -id $win | grep -q IsUnMapped"
-done
-sleep 1
-xdotool click 1
-wait_until "the widget to come back" bash -c "xwininfo -id $win | grep -q IsViewable"
-xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "taskbar entry after restore"
+xdotool mousemove $iconA click 1
+wait_until "the widget to come back" shown_since "Unmap Map Unmap Map"
+# A double-click on the tray icon ends with the widget hidden, from shown and from hidden
+# (where its first click shows the widget).
+xdotool mousemove $iconB click --repeat 2 --delay 60 1
+wait_until "the widget to hide" shown_since "Unmap Map Unmap Map Unmap"
+xdotool mousemove $iconA click --repeat 2 --delay 60 1
+wait_until "the widget to show and hide" shown_since "Unmap Map Unmap Map Unmap Map Unmap"
+xdotool mousemove $iconB click 1
+wait_until "the widget to come back" shown_since "Unmap Map Unmap Map Unmap Map Unmap Map"
+wait_until "no taskbar entry after restore" has_state _NET_WM_STATE_SKIP_TASKBAR
 
 # Exit through the popup menu: the last item.
 eval "$(xdotool getwindowgeometry --shell "$win")"
 xdotool mousemove $(( X + 20 )) $(( Y + 20 )) click 3
-sleep 0.5
+wait_until "the popup menu" popup_shown "$pid"
 xdotool key Up Return
 wait_exit "$pid" 0
-[ "$(ini_value "$TIVORA_HOME/tivora.ini" Main pLeft)" = $(( areaX + areaW - 278 )) ] \
+[ "$(ini_value "$TIVORA_HOME/tivora.ini" Main pLeft)" = "$right" ] \
     || fail "position not saved on exit"
 
 # A close request from the window manager to the widget itself ends it as well.
