@@ -4,13 +4,15 @@
 #include "app/app_window.h"
 #include "app/main_window.h"
 #include "app/manifest.h"
-#include "platform/file_access.h"
+#include "base/interrupted_saves.h"
 #include "base/paths.h"
 #include "i18n/language.h"
+#include "platform/file_access.h"
 #include "platform/process.h"
 #include "platform/termination.h"
 #include "platform/window_state.h"
 #include "render/qt_time_zones.h"
+#include "skins/skin_files.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -202,6 +204,9 @@ int runTivora(int argc, char **argv)
         relaunch(executable);
         return 0;
     }
+
+    // Temporary files of saves cut short by a crash or a kill would pile up otherwise.
+    removeInterruptedSaves(context.dataDir, skinsFolder(context.dataDir));
 
     if (!choosePlatform(false)) {
         const char *display = std::getenv("DISPLAY");

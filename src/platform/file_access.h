@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tivora {
 
@@ -23,17 +24,26 @@ bool canWriteFolder(const std::filesystem::path &folder);
 // as per-user settings folders should be. True when the folder exists afterwards.
 bool createPrivateFolder(const std::filesystem::path &folder);
 
-// Writes the bytes to the file atomically: a temporary file in the same folder,
-// flushed to disk, then renamed over the target (keeping the target's permissions
-// and owner). A symbolic link stays a link: the file it points to is replaced. When
-// no temporary file can be made in the folder but the file itself is writable, the
-// file is rewritten in place instead. Returns false, leaving no temporary file behind,
-// when any step fails.
+// Writes the bytes to the file atomically: a temporary file in the same folder, locked
+// while it is written, flushed to disk, then renamed over the target (keeping the
+// target's permissions and owner). A symbolic link stays a link: the file it points to
+// is replaced. When no temporary file can be made in the folder but the file itself is
+// writable, the file is rewritten in place instead, with one write and a cut to length.
+// Returns false, leaving no temporary file behind and the old content in place, when
+// any step fails.
 bool writeFileAtomically(const std::filesystem::path &file, std::string_view bytes);
 
 // Reads a whole regular file; false when it cannot be read or exceeds maxBytes.
 bool readFile(const std::filesystem::path &file, std::string &bytes,
               std::uintmax_t maxBytes = 64u * 1024u * 1024u);
+
+// Removes the temporary files that atomic writes left in the folder when they were cut
+// short (a crash, a kill, a power cut): files named "." + a target's name + "." + six
+// letters or digits, where the target's name ends in one of the extensions (compared
+// without regard to letter case). A file that its writer still holds, because a running
+// instance is writing it, is left alone. Returns the number of files removed.
+std::size_t removeStaleTemporaryFiles(const std::filesystem::path &folder,
+                                      const std::vector<std::string> &extensions);
 
 // Whether nothing at all is at the path, as opposed to something that is there (or
 // may be there) but cannot be read.

@@ -1,13 +1,19 @@
-#include "platform/file_access.h"
+#include "base/interrupted_saves.h"
 #include "base/paths.h"
 #include "base/text_encoding.h"
+#include "platform/file_access.h"
 
 #include "core/test_base_support.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 using namespace tivora;
 
@@ -96,20 +102,115 @@ TEST_F(BaseFiles, FailedWriteLeavesTargetAndNoTemporaryFile)
     EXPECT_EQ(entries(), std::set<std::string> {"a.ini"});
 }
 
-TEST_F(BaseFiles, InPlaceFallbackWhenTheFolderIsProtected)
+TEST_F(BaseFiles, InPlaceRewriteWhenTheFolderIsProtected)
 {
+    struct Case
+    {
+        const char *what;
+        std::string old, next;
+        rlim_t sizeLimit;
+        bool written;
+    };
+    const Case cases[] = {
+        {"longer", "old", "a text longer than before", RLIM_INFINITY, true},
+        {"shorter", "a longer old text", "short", RLIM_INFINITY, true},
+        {"same length", "12345", "abcde", RLIM_INFINITY, true},
+        {"emptied", "old text", "", RLIM_INFINITY, true},
+        // The write stops halfway: the old text comes back.
+        {"beyond the size limit", "old text", std::string(64 * 1024, 'n'), 1024, false},
+    };
     const auto file = dir / "a.ini";
-    put(file, "a longer old text");
-    setMode(dir, 0555);
-    EXPECT_TRUE(writeFileAtomically(file, "short"));
-    EXPECT_EQ(get(file), "short");
-    EXPECT_TRUE(writeFileAtomically(file, "a text longer than before"));
-    EXPECT_EQ(get(file), "a text longer than before");
+    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
+    for (const Case &c : cases) {
+        setMode(dir, 0755);
+        put(file, c.old);
+        setMode(dir, 0555);
+        const ino_t inode = inodeOf(file);
+        rlimit saved {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit limit = saved;
+        limit.rlim_cur = std::min(c.sizeLimit, saved.rlim_max);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const bool written = writeFileAtomically(file, c.next);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(written, c.written) << c.what;
+        EXPECT_EQ(get(file), c.written ? c.next : c.old) << c.what;
+        EXPECT_EQ(inodeOf(file), inode) << c.what;
+        EXPECT_EQ(entries(), std::set<std::string> {"a.ini"}) << c.what;
+    }
+    std::signal(SIGXFSZ, previous);
+
     setMode(file, 0444);
     EXPECT_FALSE(writeFileAtomically(file, "refused"));
-    EXPECT_EQ(get(file), "a text longer than before");
+    EXPECT_EQ(get(file), "old text");
     EXPECT_FALSE(writeFileAtomically(dir / "new.ini", "x"));
     EXPECT_EQ(entries(), std::set<std::string> {"a.ini"});
+}
+
+TEST_F(BaseFiles, StartUpRemovesTemporaryFilesNoWriterHolds)
+{
+    const auto skins = dir / "Skins";
+    std::filesystem::create_directory(skins);
+    struct Case
+    {
+        std::filesystem::path file;
+        bool held; // a running instance is still writing it
+        bool removed;
+    };
+    const Case cases[] = {
+        {dir / ".tivora.ini.Ab12Cd", false, true},
+        {dir / ".tivora.ini.x9Y8z7", true, false},
+        {dir / ".tivora.manifest.000000", false, true},
+        {dir / ".langfile.lng.Lq3x9Z", false, true},
+        {skins / ".Default.ini.aaaaaa", false, true},
+        {skins / ".My Skin.BMP.Zz99zZ", false, true},
+        {dir / ".tivora.ini.Ab12C", false, false}, // not six characters
+        {dir / ".tivora.ini.Ab-2Cd", false, false},
+        {dir / "tivora.ini.Ab12Cd", false, false}, // no leading dot
+        {dir / "..ini.Ab12Cd", false, false}, // no name before the extension
+        {dir / ".notes.txt.Ab12Cd", false, false}, // no kind of file the program writes
+        {dir / ".profile.backup", false, false},
+        {dir / "tivora.ini", false, false},
+    };
+    std::vector<int> holders;
+    for (const Case &c : cases) {
+        put(c.file, "text");
+        if (c.held) {
+            holders.push_back(::open(c.file.c_str(), O_RDWR));
+            ASSERT_EQ(::flock(holders.back(), LOCK_EX), 0);
+        }
+    }
+    // A folder or a link of such a name is no temporary file.
+    std::filesystem::create_directory(dir / ".old.ini.Folder");
+    std::filesystem::create_symlink("tivora.ini", dir / ".link.ini.Qq11Qq");
+
+    EXPECT_EQ(removeInterruptedSaves(dir, skins), 5u);
+    for (const Case &c : cases)
+        EXPECT_EQ(std::filesystem::exists(c.file), !c.removed) << c.file;
+    EXPECT_TRUE(std::filesystem::is_directory(dir / ".old.ini.Folder"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / ".link.ini.Qq11Qq"));
+    // Once its writer is gone, the next start removes it.
+    for (int fd : holders)
+        ::close(fd);
+    EXPECT_EQ(removeInterruptedSaves(dir, skins), 1u);
+    EXPECT_EQ(removeInterruptedSaves(dir / "missing", skins / "missing"), 0u);
+    const auto kept = entries();
+
+    // Saves going on while another instance starts keep their temporary files.
+    const auto file = dir / "tivora.ini";
+    std::atomic<bool> saving {true};
+    std::thread starts([&] {
+        while (saving)
+            removeInterruptedSaves(dir, skins);
+    });
+    int failed = 0;
+    for (int n = 0; n < 20; ++n)
+        failed += !writeFileAtomically(file, std::string(64 * 1024, char('a' + n)));
+    saving = false;
+    starts.join();
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(get(file), std::string(64 * 1024, char('a' + 19)));
+    EXPECT_EQ(entries(), kept);
 }
 
 // --- reading ----------------------------------------------------------------------------

@@ -1,10 +1,13 @@
 # The settings file written on close, a write-protected settings file (one warning per
-# save, and the program still ends), a manifest that cannot be created, no display.
+# save, and the program still ends), a manifest that cannot be created, no display, the
+# temporary file of a save cut short removed at start-up.
 source "$(dirname "$0")/lib.sh" "$@"
 start_display
 prepare_manifest
 
+printf '[Main]\n' >"$TIVORA_HOME/.tivora.ini.Ab12Cd"
 start_tivora
+[ ! -e "$TIVORA_HOME/.tivora.ini.Ab12Cd" ] || fail "temporary file of an earlier save kept"
 close_window "$(window_of "$LAST_PID" Tivora)"
 wait_exit "$LAST_PID" 0
 expected=$(printf '%s\n' '[Main]' Width=10 ShowArray=1 ShowDate=1 ShowDesc=1 ShowDigits=1 \

@@ -1,11 +1,17 @@
 #include "platform/file_access.h"
 
 #include <cerrno>
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <system_error>
 #include <vector>
@@ -84,11 +90,68 @@ void syncFolder(const fs::path &folder)
     }
 }
 
-bool writeAllAt(int fd, std::string_view bytes)
+// Takes an advisory lock on the open file (held until every descriptor sharing this
+// opening is closed), waiting while another holds a conflicting one. False when the file
+// system offers no such locks.
+bool lockFile(int fd, int operation)
 {
+    int result;
+    do
+        result = ::flock(fd, operation);
+    while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+// Whether the folder's entry `name` still is the file open as fd (not removed, not
+// replaced by another file of the same name).
+bool entryIsFile(int folderFd, const char *name, int fd)
+{
+    struct stat entry, open;
+    return ::fstatat(folderFd, name, &entry, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &open) == 0
+        && entry.st_dev == open.st_dev && entry.st_ino == open.st_ino;
+}
+
+// Makes a new temporary file ".NAME.XXXXXX" beside the target and locks it. The lock,
+// held until the file is renamed over the target or removed, tells the start-up clean-up
+// of any instance that the file is still being written. Such a clean-up may remove the
+// file in the moment between making and locking it; then another one is made.
+int makeLockedTemporary(const fs::path &folder, const fs::path &target, std::string &name)
+{
+    const std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        // Without locks on this file system the file is written unlocked; a clean-up
+        // cannot lock it either and then leaves it alone.
+        lockFile(fd, LOCK_EX);
+        if (entryIsFile(AT_FDCWD, buffer.data(), fd)) {
+            name.assign(buffer.data());
+            return fd;
+        }
+        ::close(fd);
+    }
+    return -1;
+}
+
+// Writes the bytes and then the fill at the start of the file. Only async-signal-safe
+// calls, so that a child process forked from a program with threads may run it. One
+// write call in the usual case; the loop only finishes what a short write left.
+bool writeAllAt(int fd, std::string_view bytes, std::string_view fill)
+{
+    const std::size_t total = bytes.size() + fill.size();
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, off_t(done));
+    while (done < total) {
+        iovec parts[2];
+        int count = 0;
+        if (done < bytes.size())
+            parts[count++] = {const_cast<char *>(bytes.data()) + done, bytes.size() - done};
+        const std::size_t fillDone = done > bytes.size() ? done - bytes.size() : 0;
+        if (fillDone < fill.size())
+            parts[count++] = {const_cast<char *>(fill.data()) + fillDone, fill.size() - fillDone};
+        const ssize_t n = ::pwritev(fd, parts, count, off_t(done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -99,24 +162,137 @@ bool writeAllAt(int fd, std::string_view bytes)
     return true;
 }
 
-// The fallback when no temporary file can be made beside the file. Space for a longer
-// text is reserved first, so a full disk leaves the old text as it was instead of
-// cutting it short.
+bool writeCutAndSync(int fd, std::string_view bytes, std::string_view fill)
+{
+    return writeAllAt(fd, bytes, fill) && ::ftruncate(fd, off_t(bytes.size())) == 0
+        && ::fsync(fd) == 0;
+}
+
+// Runs writeCutAndSync in a child process of its own. A kill of the program while the
+// text goes in (SIGKILL included) then ends only the program: the child completes the
+// text, so the file never keeps a part of it. The child shares the file's lock and holds
+// it until it is done. Without a child process the work is done here.
+bool writeCutAndSyncInChild(int fd, std::string_view bytes, std::string_view fill)
+{
+    int result[2];
+    if (::pipe2(result, O_CLOEXEC) != 0)
+        return writeCutAndSync(fd, bytes, fill);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Async-signal-safe calls only from here on: the program may have other threads.
+        sigset_t all;
+        ::sigfillset(&all);
+        ::sigprocmask(SIG_BLOCK, &all, nullptr);
+        const char ok = writeCutAndSync(fd, bytes, fill) ? 1 : 0;
+        [[maybe_unused]] const ssize_t n = ::write(result[1], &ok, 1);
+        ::_exit(0);
+    }
+    ::close(result[1]);
+    if (pid < 0) {
+        ::close(result[0]);
+        return writeCutAndSync(fd, bytes, fill);
+    }
+    // The answer comes through the pipe, whatever this program does with SIGCHLD.
+    char ok = 0;
+    while (::read(result[0], &ok, 1) < 0 && errno == EINTR) { }
+    ::close(result[0]);
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
+    return ok == 1;
+}
+
+bool readAllAt(int fd, std::string &bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, bytes.size() - done, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// The way left when no temporary file can be made beside the file (a write-protected
+// folder holding a writable file). The new text goes in with one write call and the file
+// is then cut to its length, both in a child process that a kill of the program does
+// not stop. A shorter text is followed by line breaks up to the old length in that same
+// write, so a stop between the write and the cut leaves the new text followed by blank
+// lines rather than by the tail of the old one. Space for a longer text is reserved
+// first, so a full disk leaves the old text as it was, and a write that fails halfway
+// puts the old text back. Writers of the file take turns under its lock, and readers
+// wait for it.
 bool rewriteInPlace(const fs::path &file, std::string_view bytes)
 {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    bool canRestore = true;
+    int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && errno == EACCES) {
+        canRestore = false;
+        fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    }
     if (fd < 0)
         return false;
+    lockFile(fd, LOCK_EX);
     struct stat st;
-    bool ok = ::fstat(fd, &st) == 0;
-    if (ok && off_t(bytes.size()) > st.st_size) {
-        if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0 && errno == ENOSPC)
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const std::size_t oldSize = ok ? std::size_t(st.st_size) : 0;
+    std::string old;
+    if (ok && canRestore) {
+        old.resize(oldSize);
+        canRestore = readAllAt(fd, old);
+    }
+    if (ok && bytes.size() > oldSize) {
+        if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0
+            && (errno == ENOSPC || errno == EFBIG))
             ok = false;
     }
-    ok = ok && writeAllAt(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0
-        && ::fsync(fd) == 0;
+    if (ok) {
+        const std::string fill(oldSize > bytes.size() ? oldSize - bytes.size() : 0, '\n');
+        ok = writeCutAndSyncInChild(fd, bytes, fill);
+        if (!ok && canRestore)
+            writeCutAndSync(fd, old, {});
+    }
     ok = (::close(fd) == 0) && ok;
     return ok;
+}
+
+// Waits while a writer holds the file: an in-place rewrite that is finishing after its
+// program was killed, or a replacement about to let go of the file. A writer that never
+// lets go is waited for five seconds at most; then the file is read as it is.
+void waitForWriter(int fd)
+{
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        if (::flock(fd, LOCK_SH | LOCK_NB) == 0 || errno != EWOULDBLOCK)
+            return;
+        ::usleep(10000);
+    }
+}
+
+// Whether the name is one an atomic write gives its temporary file: "." + the target's
+// name, which ends in one of the extensions, + "." + six letters or digits.
+bool isTemporaryName(std::string_view name, const std::vector<std::string> &extensions)
+{
+    constexpr std::size_t Random = 6;
+    if (name.size() < 2 + Random + 1 || name.front() != '.'
+        || name[name.size() - Random - 1] != '.')
+        return false;
+    const std::string_view random = name.substr(name.size() - Random);
+    const bool letters = std::all_of(random.begin(), random.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+    if (!letters)
+        return false;
+    const std::string_view target = name.substr(1, name.size() - Random - 2);
+    return std::any_of(extensions.begin(), extensions.end(), [&](const std::string &ext) {
+        if (ext.empty() || target.size() <= ext.size())
+            return false;
+        const std::string_view end = target.substr(target.size() - ext.size());
+        return std::equal(end.begin(), end.end(), ext.begin(), ext.end(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a))
+                == std::tolower(static_cast<unsigned char>(b));
+        });
+    });
 }
 
 } // namespace
@@ -166,17 +342,8 @@ bool writeFileAtomically(const fs::path &file, std::string_view bytes)
 
     // A folder without write bits is write-protected for us even when the system
     // would allow it (root): then the only way left is the file itself.
-    int fd = -1;
     std::string tempName;
-    if (isWritableFolder(folder)) {
-        std::string pattern = ".";
-        pattern.append(target.filename().string()).append(".XXXXXX");
-        tempName = (folder / pattern).string();
-        std::vector<char> buffer(tempName.begin(), tempName.end());
-        buffer.push_back('\0');
-        fd = ::mkostemp(buffer.data(), O_CLOEXEC);
-        tempName.assign(buffer.data());
-    }
+    const int fd = isWritableFolder(folder) ? makeLockedTemporary(folder, target, tempName) : -1;
     if (fd < 0) {
         if (!exists || !canWriteFile(target))
             return false;
@@ -196,13 +363,15 @@ bool writeFileAtomically(const fs::path &file, std::string_view bytes)
             ok = ::fchmod(fd, 0666 & ~currentUmask()) == 0;
         }
     }
-    ok = (::close(fd) == 0) && ok;
+    // The file stays locked until it has its final name (or is gone), and the lock goes
+    // with the close.
     if (ok)
         ok = ::rename(tempName.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    if (!ok)
         ::unlink(tempName.c_str());
+    ::close(fd);
+    if (!ok)
         return false;
-    }
     syncFolder(folder);
     return true;
 }
@@ -214,6 +383,7 @@ bool readFile(const fs::path &file, std::string &bytes, std::uintmax_t maxBytes)
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
+    waitForWriter(fd);
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || std::uintmax_t(st.st_size) > maxBytes) {
         ::close(fd);
@@ -250,6 +420,40 @@ bool readFile(const fs::path &file, std::string &bytes, std::uintmax_t maxBytes)
     data.resize(got);
     bytes = std::move(data);
     return true;
+}
+
+std::size_t removeStaleTemporaryFiles(const fs::path &folder,
+                                      const std::vector<std::string> &extensions)
+{
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0)
+        return 0;
+    // The names first, so that removing entries cannot disturb the listing.
+    std::vector<std::string> names;
+    if (DIR *dir = ::opendir(folder.c_str())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            if (isTemporaryName(entry->d_name, extensions))
+                names.emplace_back(entry->d_name);
+        }
+        ::closedir(dir);
+    }
+    std::size_t removed = 0;
+    for (const std::string &name : names) {
+        const int fd =
+            ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        // A file locked by its writer is still being written; one that has meanwhile
+        // been renamed or replaced is not the file found.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+            && entryIsFile(folderFd, name.c_str(), fd)
+            && ::unlinkat(folderFd, name.c_str(), 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::close(folderFd);
+    return removed;
 }
 
 bool isMissing(const fs::path &path)
