@@ -3,6 +3,7 @@
 #include "app/desktop_services.h"
 #include "app/widget_model.h"
 #include "render/qt_canvas.h"
+#include "skins/skin_host.h"
 #include "render/qt_time_zones.h"
 
 #include <QImage>
@@ -22,7 +23,7 @@ class AppWindow;
 // icon and its popup menu. It owns the widget model (options, clock list, messages),
 // the skin image and the off-screen picture for its whole life, and carries out what
 // the model's rules decide.
-class TForm1 : public QWidget, private WidgetView
+class TForm1 : public QWidget, public SkinHost, private WidgetView
 {
     Q_OBJECT
 public:
@@ -41,16 +42,17 @@ public:
     QAction *N4 = nullptr;
     QTimer *Timer1 = nullptr;
 
+    TOptions &skinOptions() override { return m_model.options; }
     WidgetModel &model() { return m_model; }
     const QtBitmap &skin() const { return m_skin; }
     const std::filesystem::path &dataDir() const { return m_model.dataDir(); }
     int dpi() const { return m_dpi; }
 
     void LoadSkin();
-    void SaveSkin();
+    void SaveSkin() override;
     void SaveOptions();
-    void PaintClocks();
-    void SetFormSize();
+    void PaintClocks() override;
+    void SetFormSize() override;
     void setStayOnTop(bool onTop);
     bool stayOnTop() const;
 

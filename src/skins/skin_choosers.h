@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "model/options.h"
 
 #include <QDialog>
 #include <cstdint>

@@ -1,6 +1,5 @@
 #include "skins/skin_editor.h"
 
-#include "app/main_window.h"
 #include "base/colour.h"
 #include "base/guard.h"
 #include "base/int_text.h"
@@ -170,10 +169,10 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
         emit clicked();
 }
 
-SkinEditor::SkinEditor(TForm1 &mainWindow, QGroupBox *GroupBox2, QGroupBox *GroupBox3,
+SkinEditor::SkinEditor(SkinHost &host, QGroupBox *GroupBox2, QGroupBox *GroupBox3,
                        SkinChoosers choosers, QObject *parent)
     : QObject(parent),
-      m_form(mainWindow),
+      m_host(host),
       m_box2(GroupBox2),
       m_box3(GroupBox3),
       m_choosers(withDefaultChoosers(std::move(choosers)))
@@ -187,7 +186,7 @@ SkinEditor::~SkinEditor() = default;
 
 TOptions &SkinEditor::options()
 {
-    return m_form.model().options;
+    return m_host.skinOptions();
 }
 
 void SkinEditor::build()
@@ -350,12 +349,12 @@ bool SkinEditor::apply()
     // settings save, which reports its failure.
     bool saved = true;
     try {
-        m_form.SaveSkin();
+        m_host.SaveSkin();
     } catch (...) {
         saved = false;
     }
-    m_form.SetFormSize();
-    m_form.PaintClocks();
+    m_host.SetFormSize();
+    m_host.PaintClocks();
     return saved;
 }
 

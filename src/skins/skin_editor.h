@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/settings.h"
+#include "model/options.h"
 #include "skins/skin_choosers.h"
+#include "skins/skin_host.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -18,8 +19,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace tivora {
-
-class TForm1;
 
 // A 21 x 21 square filled with a colour; a press of any mouse button on it is reported.
 class ColorSquare : public QFrame
@@ -73,7 +72,7 @@ public:
 
     enum class State { Closed, Opening, Open, Closing };
 
-    SkinEditor(TForm1 &mainWindow, QGroupBox *GroupBox2, QGroupBox *GroupBox3,
+    SkinEditor(SkinHost &host, QGroupBox *GroupBox2, QGroupBox *GroupBox3,
                SkinChoosers choosers = {}, QObject *parent = nullptr);
     ~SkinEditor() override;
 
@@ -117,7 +116,7 @@ private:
     void chooseFont(std::optional<FontSpec> &font);
     TOptions &options();
 
-    TForm1 &m_form;
+    SkinHost &m_host;
     QPointer<QGroupBox> m_box2;
     QPointer<QGroupBox> m_box3;
     SkinChoosers m_choosers;
