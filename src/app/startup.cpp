@@ -112,11 +112,11 @@ bool choosePlatform(bool snapshot)
     if (std::getenv("QT_QPA_PLATFORM"))
         return true;
     if (canOpenDisplay()) {
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        qputenv("QT_QPA_PLATFORM", "xcb");
         return true;
     }
     if (snapshot) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         return true;
     }
     return false;
