@@ -62,6 +62,7 @@ struct TOptions
     std::int32_t DateposY = 0;
     std::int32_t DescposX = 0;
     std::int32_t DescposY = 0;
+    bool operator==(const TOptions &) const = default;
 };
 
 // One clock: local time plus hour offset plus minute offset (the minute offset is
