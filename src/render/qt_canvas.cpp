@@ -103,7 +103,11 @@ struct QtCanvas::FontCache
     };
 
     FontCache(const FontSpec &s, bool smoothEdges, int dpi)
-        : fontSpec(s), smooth(smoothEdges), font(toQFont(s, dpi, smoothEdges)), metrics(font)
+        : fontSpec(s),
+          smooth(smoothEdges),
+          font(toQFont(s, dpi, smoothEdges)),
+          metrics(font),
+          metricsF(font)
     { }
     bool matches(const FontSpec &s, bool smoothEdges) const
     {
@@ -118,18 +122,67 @@ struct QtCanvas::FontCache
                 texts.clear();
             Text entry;
             entry.text = QString::fromStdString(t);
-            entry.width = metrics.horizontalAdvance(entry.text);
+            const std::optional<int> sum = summedWidth(entry.text);
+            entry.width = sum ? *sum : metrics.horizontalAdvance(entry.text);
             it = texts.emplace(t, std::move(entry)).first;
         }
         it->second.picture = picture;
         return it->second;
     }
 
+    // The time in digits is a new text every second. Laying it out to measure it is the
+    // costly part of a repaint, so a text of printable ASCII characters is measured as
+    // the sum of its characters' advances, where the font sets every neighbouring pair
+    // in it side by side (no kerning); each pair is checked once against the pair's
+    // laid-out width. The sum is rounded as a laid-out width is.
+    std::optional<int> summedWidth(const QString &text)
+    {
+        if (text.size() > 64)
+            return std::nullopt;
+        qreal sum = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int c = printableIndex(text[i]);
+            if (c < 0 || (i > 0 && !plainPair(printableIndex(text[i - 1]), c)))
+                return std::nullopt;
+            sum += advance(c);
+        }
+        return int(std::floor(sum + 0.5));
+    }
+    static int printableIndex(QChar ch)
+    {
+        return ch.unicode() >= 0x20 && ch.unicode() < 0x7f ? ch.unicode() - 0x20 : -1;
+    }
+    qreal advance(int c)
+    {
+        if (advances.empty())
+            advances.assign(Printable, -1);
+        if (advances[c] < 0)
+            advances[c] = metricsF.horizontalAdvance(QString(QChar(c + 0x20)));
+        return advances[c];
+    }
+    bool plainPair(int a, int b)
+    {
+        if (pairs.empty())
+            pairs.assign(Printable * Printable, Unknown);
+        std::uint8_t &state = pairs[size_t(a) * Printable + b];
+        if (state == Unknown) {
+            const QString pair = QString(QChar(a + 0x20)) + QChar(b + 0x20);
+            state = metricsF.horizontalAdvance(pair) == advance(a) + advance(b) ? Plain : Kerned;
+        }
+        return state == Plain;
+    }
+
+    static constexpr int Printable = 0x7f - 0x20;
+    enum : std::uint8_t { Unknown, Plain, Kerned };
+
     FontSpec fontSpec;
     bool smooth;
     QFont font;
     QFontMetrics metrics;
+    QFontMetricsF metricsF;
     std::unordered_map<std::string, Text> texts;
+    std::vector<qreal> advances; // of the printable characters, -1 until measured
+    std::vector<std::uint8_t> pairs; // of printable characters, Printable x Printable
 };
 
 QtCanvas::QtCanvas(int dpi) : m_dpi(dpi > 0 ? dpi : 96) { }
@@ -156,6 +209,28 @@ void QtCanvas::resize(int width, int height)
 const QImage &QtCanvas::image()
 {
     endPainting();
+    endFrame();
+    return m_image;
+}
+
+void QtCanvas::begin(QPainter &painter, int width, int height)
+{
+    endPainting();
+    m_target = &painter;
+    m_targetWidth = width;
+    m_targetHeight = height;
+    m_target->setRenderHint(QPainter::Antialiasing, false);
+    m_painterFont = nullptr;
+}
+
+void QtCanvas::end()
+{
+    m_target = nullptr;
+    m_painterFont = nullptr;
+}
+
+void QtCanvas::endFrame()
+{
     if (m_textUsed) {
         // Keep only what this picture drew: the next one draws nearly the same texts.
         for (auto &f : m_fonts)
@@ -163,11 +238,12 @@ const QImage &QtCanvas::image()
         ++m_picture;
         m_textUsed = false;
     }
-    return m_image;
 }
 
 QPainter &QtCanvas::painter()
 {
+    if (m_target)
+        return *m_target;
     if (!m_painter) {
         m_painter = std::make_unique<QPainter>(&m_image);
         m_painter->setRenderHint(QPainter::Antialiasing, false);
@@ -208,13 +284,13 @@ QtCanvas::FontCache &QtCanvas::currentFont()
 
 void QtCanvas::fillRect(int left, int top, int right, int bottom)
 {
-    if (m_image.isNull())
+    if (!drawable())
         return;
     // Only the part inside the picture matters; clipping first keeps the size in range.
     left = std::max(left, 0);
     top = std::max(top, 0);
-    right = std::min(right, m_image.width());
-    bottom = std::min(bottom, m_image.height());
+    right = std::min(right, width());
+    bottom = std::min(bottom, height());
     if (right <= left || bottom <= top)
         return;
     painter().fillRect(QRect(left, top, right - left, bottom - top), toQColor(brush().color));
@@ -222,16 +298,22 @@ void QtCanvas::fillRect(int left, int top, int right, int bottom)
 
 void QtCanvas::line(int x1, int y1, int x2, int y2)
 {
-    if (m_image.isNull())
+    if (!drawable())
         return;
     QPainter &p = painter();
     p.setPen(toQPen(pen()));
-    p.drawLine(QLine(clampCoord(x1), clampCoord(y1), clampCoord(x2), clampCoord(y2)));
+    // Drawn as a two-point polyline, not as a line: for a wide pen the toolkit's line
+    // shortcut first cuts the line to the clip's bounding box, which moves its pixels, so
+    // a line repainted in part (only where the picture changed) would not match the line
+    // drawn whole.
+    const QPoint ends[] = {QPoint(clampCoord(x1), clampCoord(y1)),
+                           QPoint(clampCoord(x2), clampCoord(y2))};
+    p.drawPolyline(ends, 2);
 }
 
 void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
 {
-    if (m_image.isNull())
+    if (!drawable())
         return;
     QPainter &p = painter();
     // A line from pixel to pixel runs between their centres, half a pixel in, so that it
@@ -247,7 +329,7 @@ void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
 
 void QtCanvas::rectangle(int left, int top, int right, int bottom)
 {
-    if (m_image.isNull() || !clampRect(left, top, right, bottom))
+    if (!drawable() || !clampRect(left, top, right, bottom))
         return;
     QPainter &p = painter();
     p.setPen(toQPen(pen()));
@@ -263,7 +345,7 @@ void QtCanvas::rectangle(int left, int top, int right, int bottom)
 
 void QtCanvas::roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH)
 {
-    if (m_image.isNull())
+    if (!drawable())
         return;
     if (ellipseW <= 1 || ellipseH <= 1) {
         rectangle(left, top, right, bottom);
@@ -305,7 +387,7 @@ void QtCanvas::roundRect(int left, int top, int right, int bottom, int ellipseW,
 
 void QtCanvas::textOut(int x, int y, const std::string &text)
 {
-    if (m_image.isNull() || text.empty())
+    if (!drawable() || text.empty())
         return;
     FontCache &f = currentFont();
     FontCache::Text &t = f.text(text, m_picture);
@@ -339,7 +421,7 @@ TextSize QtCanvas::textSize(const std::string &text)
 
 void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)
 {
-    if (m_image.isNull() || bitmap.width() <= 0 || bitmap.height() <= 0)
+    if (!drawable() || bitmap.width() <= 0 || bitmap.height() <= 0)
         return;
     const QPoint at(clampCoord(x), clampCoord(y));
     if (const auto *qb = dynamic_cast<const QtBitmap *>(&bitmap)) {

@@ -28,10 +28,10 @@ private:
     QImage m_image;
 };
 
-// The canvas over an off-screen QImage. Shapes are not antialiased, so 1-pixel outlines
-// land on exactly the pixels the canvas contract names; only smoothLine() and text (while
-// text smoothing is on) are. The drawing state survives resize(), as the repaint logic
-// relies on.
+// The canvas over an off-screen QImage, or over a painter it is lent (a window's).
+// Shapes are not antialiased, so 1-pixel outlines land on exactly the pixels the canvas
+// contract names; only smoothLine() and text (while text smoothing is on) are. The
+// drawing state survives resize(), as the repaint logic relies on.
 class QtCanvas : public Canvas
 {
 public:
@@ -40,11 +40,17 @@ public:
 
     // Reallocates the picture (contents undefined until painted); keeps the state.
     void resize(int width, int height);
-    // Ends any open painter and gives the finished picture.
+    // Ends any open painter and the picture (endFrame), and gives the finished picture.
     const QImage &image();
+    // Draws through the given painter, onto a picture of the given size, until end().
+    void begin(QPainter &painter, int width, int height);
+    void end();
+    // Ends a picture: the texts it did not use leave the caches (yesterday's date, the
+    // last second's time).
+    void endFrame();
 
-    int width() const override { return m_image.width(); }
-    int height() const override { return m_image.height(); }
+    int width() const override { return m_target ? m_targetWidth : m_image.width(); }
+    int height() const override { return m_target ? m_targetHeight : m_image.height(); }
     void fillRect(int left, int top, int right, int bottom) override;
     void line(int x1, int y1, int x2, int y2) override;
     void smoothLine(int x1, int y1, int x2, int y2) override;
@@ -60,6 +66,7 @@ private:
 
     QPainter &painter();
     void endPainting() const;
+    bool drawable() const { return m_target || !m_image.isNull(); }
     // The cache entry of the current FontSpec and text smoothing, made on first use.
     FontCache &currentFont();
 
@@ -67,13 +74,16 @@ private:
     QImage m_image;
     // Kept open between calls while drawing goes on; pixel() ends it, hence mutable.
     mutable std::unique_ptr<QPainter> m_painter;
+    // The lent painter while begin() is in force.
+    QPainter *m_target = nullptr;
+    int m_targetWidth = 0;
+    int m_targetHeight = 0;
     // The repaint runs every second all day and draws the same descriptions and dates each
     // time, so each font keeps its QFont, metrics and laid-out texts; most recent first.
     std::vector<std::unique_ptr<FontCache>> m_fonts;
     // The font last set on the open painter.
     mutable const FontCache *m_painterFont = nullptr;
-    // Pictures finished by image() since texts were last used; image() drops the texts
-    // that the picture just finished did not use (yesterday's date, last second's time).
+    // Pictures ended since texts were last used.
     std::uint64_t m_picture = 0;
     bool m_textUsed = false;
 };
