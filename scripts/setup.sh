@@ -7,9 +7,9 @@ packages=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
   libgl-dev libxkbcommon-dev
-  libxcb1-dev
+  libxcb1-dev libxcb-shape0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-apps imagemagick
   openbox trayer
   fonts-liberation2 fonts-dejavu-core
   tzdata

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 
@@ -18,6 +19,7 @@ struct StartupContext
     std::filesystem::path dataDir;
     QStringList arguments; // the command line without the program name
     bool snapshot = false; // paint once into a picture: no instance control, tray or timer
+    bool trace = false; // print the times of the first paint and of every tick to stderr
 };
 
 // Seams for the parts of the desktop that tests replace. An empty one is filled with
@@ -27,6 +29,7 @@ struct DesktopServices
     std::function<bool()> trayAvailable;
     std::function<void(const QString &title, const QString &text)> warning;
     std::function<LocalDateTime()> now;
+    std::function<std::int64_t()> clockMs; // the wall clock, milliseconds since the epoch
     std::function<QRect()> workArea; // the primary screen without panels
 };
 

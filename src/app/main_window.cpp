@@ -3,6 +3,7 @@
 #include "about/about_window.h"
 #include "app/app_window.h"
 #include "app/snap.h"
+#include "app/ticks.h"
 #include "app/tray_input.h"
 #include "base/guard.h"
 #include "base/ini_file.h"
@@ -10,17 +11,17 @@
 #include "i18n/qt_language.h"
 #include "options/options_dialog.h"
 #include "platform/instance_control.h"
+#include "platform/wall_clock.h"
 #include "platform/window_state.h"
 #include "render/clock_grid.h"
 #include "skins/skin_files.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QBitmap>
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDateTime>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLocale>
@@ -32,19 +33,13 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace tivora {
 
 namespace {
-
-// Read anew on every tick, so a change of the local zone shows at the next one.
-LocalDateTime currentLocalTime()
-{
-    return localDateTimeAt(QDateTime::currentMSecsSinceEpoch());
-}
 
 DesktopServices withDefaults(DesktopServices s)
 {
@@ -55,7 +50,9 @@ DesktopServices withDefaults(DesktopServices s)
             QMessageBox::warning(nullptr, title, text, QMessageBox::Ok);
         };
     if (!s.now)
-        s.now = currentLocalTime;
+        s.now = localTimeNow;
+    if (!s.clockMs)
+        s.clockMs = wallClockMs;
     if (!s.workArea)
         s.workArea = [] {
             const QScreen *screen = QGuiApplication::primaryScreen();
@@ -70,25 +67,38 @@ int screenDpi()
     return screen ? int(std::lround(screen->logicalDotsPerInchY())) : 96;
 }
 
-// Whether two one-bit masks hold the same pixels: row by row, ignoring the padding bits
-// after the last pixel of a row (a plain image comparison is ten times slower).
-bool sameMonoPixels(const QImage &a, const QImage &b)
+std::vector<Box> boxesOf(const QRegion &region)
 {
-    if (a.size() != b.size() || a.format() != b.format() || a.isNull())
-        return false;
-    const int fullBytes = a.width() / 8;
-    const int restBits = a.width() % 8;
-    const uchar restMask = a.format() == QImage::Format_MonoLSB ? uchar((1u << restBits) - 1)
-                                                                : uchar(0xff00u >> restBits);
-    for (int y = 0; y < a.height(); ++y) {
-        const uchar *ra = a.constScanLine(y);
-        const uchar *rb = b.constScanLine(y);
-        if (std::memcmp(ra, rb, std::size_t(fullBytes)) != 0)
-            return false;
-        if (restBits && ((ra[fullBytes] ^ rb[fullBytes]) & restMask))
-            return false;
+    std::vector<Box> boxes;
+    boxes.reserve(size_t(region.rectCount()));
+    for (const QRect &r : region)
+        boxes.push_back({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    return boxes;
+}
+
+// Sets the mask's bits in the rectangle from the picture (a 32-bit image of the same
+// size): set where a pixel is not exactly white. Returns whether any bit changed.
+bool markShown(QImage &mask, const QImage &picture, const QRect &rect)
+{
+    bool changed = false;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        const auto *pixels = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+        uchar *bits = mask.scanLine(y);
+        for (int x = rect.left(); x <= rect.right();) {
+            // Eight pixels (or what is left of them in this byte) at a time.
+            const int first = x & 7;
+            const int last = std::min(7, first + rect.right() - x);
+            uchar shown = 0;
+            for (int b = first; b <= last; ++b, ++x)
+                shown |= uchar(((pixels[x] & 0xffffff) != 0xffffff) << b);
+            const uchar inside = uchar((0xff >> (7 - last)) & (0xff << first));
+            uchar &byte = bits[(x - 1) >> 3];
+            const uchar updated = uchar((byte & ~inside) | shown);
+            changed |= updated != byte;
+            byte = updated;
+        }
     }
-    return true;
+    return changed;
 }
 
 // The built-in texts of the window and its popup menu.
@@ -106,7 +116,7 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
       m_services(withDefaults(std::move(services))),
       m_model(m_context.dataDir, settingsFile(m_context.dataDir, m_context.executable)),
       m_dpi(screenDpi()),
-      m_offscreen(m_dpi)
+      m_canvas(m_dpi)
 {
     setObjectName("Form1");
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -119,8 +129,12 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
     if (m_app)
         m_app->setMainWindow(this);
 
+    // One shot at a time, armed for just after the next whole second of the wall clock
+    // (Timer1Timer); starting it again without an interval fires within the second.
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
+    Timer1->setSingleShot(true);
+    Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     createMenu();
@@ -204,7 +218,7 @@ void TForm1::startTicking()
     if (m_context.snapshot)
         return;
     tr1->show();
-    Timer1->start();
+    Timer1->start(planTick(m_services.clockMs(), m_paintedSecond).delayMs);
 }
 
 void TForm1::warn(const std::string &title, const std::string &text)
@@ -229,17 +243,20 @@ void TForm1::closeForTermination()
 
 void TForm1::LoadSkin()
 {
+    m_repaintAll = true;
     tivora::LoadSkin(m_model.dataDir(), m_model.options, m_skin, m_dpi);
 }
 
 void TForm1::useBuiltInSkin(const std::string &reason)
 {
     std::fprintf(stderr, "tivora: %s; drawing the built-in skin instead\n", reason.c_str());
+    m_repaintAll = true;
     tivora::useBuiltInSkin(m_model.options, m_skin, m_dpi);
 }
 
 void TForm1::SaveSkin()
 {
+    m_repaintAll = true; // the image is read again
     tivora::SaveSkin(m_model.dataDir(), m_model.options, m_skin);
 }
 
@@ -268,27 +285,49 @@ void TForm1::setOpacitySwitch(bool on)
     setWindowOpacity(m_model.setOpacitySwitch(on) / 255.0);
 }
 
-void TForm1::compose(const LocalDateTime &time)
+QRegion TForm1::record(const LocalDateTime &time)
 {
     const FaceContext ctx {m_model.options, m_skin, time, m_timeSeparator, &m_zones};
-    composeGrid(m_offscreen, ctx, m_model.clocks);
+    m_picture.begin(m_pictureSize.width(), m_pictureSize.height());
+    composeGrid(m_picture, ctx, m_model.clocks);
+    m_canvas.endFrame();
+    // A change of the options, the skin or the size repaints everything; otherwise only
+    // where a drawing call changed: the hands that moved and the texts that changed.
+    const bool all = m_repaintAll || !(m_model.options == m_paintedOptions);
+    m_repaintAll = false;
+    if (all) {
+        m_paintedOptions = m_model.options;
+        return QRegion(0, 0, m_pictureSize.width(), m_pictureSize.height());
+    }
+    QRegion changed;
+    for (const Box &b : mergeBoxes(m_picture.changedAreas()))
+        changed += QRect(b.left, b.top, b.right - b.left, b.bottom - b.top);
+    return changed;
+}
+
+const QImage &TForm1::picture()
+{
+    m_canvas.resize(m_pictureSize.width(), m_pictureSize.height());
+    replay(m_picture.ops(), m_canvas);
+    return m_canvas.image();
 }
 
 const QImage &TForm1::paintAt(const LocalDateTime &time)
 {
-    compose(time);
-    return m_offscreen.image();
+    record(time);
+    m_repaintAll = true; // the window has not been given this picture
+    return picture();
 }
 
 void TForm1::PaintClocks()
 {
     if (m_released)
         return;
-    compose(m_services.now());
-    updateShapeMask();
+    const QRegion changed = record(m_services.now());
     updateOpacity();
-    m_freshPicture = true;
-    update();
+    // Painted and shown at once, so the tick's picture is on the screen in the tick.
+    if (!changed.isEmpty())
+        repaint(changed);
 }
 
 void TForm1::updateOpacity()
@@ -302,28 +341,58 @@ void TForm1::updateOpacity()
         setWindowOpacity(*value / 255.0);
 }
 
-void TForm1::updateShapeMask()
+void TForm1::updateShape(const QRegion &painted, const QImage *from)
 {
     if (!m_model.options.ShowWhiteBG) {
-        if (!m_lastWhiteMask.isNull()) {
-            m_lastWhiteMask = QImage();
-            clearMask();
+        if (!m_shape.isNull()) {
+            m_shape = QImage();
+            m_windowShape.clear();
         }
         return;
     }
-    // The mask keeps every pixel that is not exactly white. Building the region is the
-    // costly part, so it is redone only when the white pattern changed.
-    QImage white = m_offscreen.image().createMaskFromColor(qRgb(255, 255, 255), Qt::MaskInColor);
-    if (sameMonoPixels(white, m_lastWhiteMask))
-        return;
-    m_lastWhiteMask = white;
-    ++m_maskUpdates;
-    QRegion shown(QBitmap::fromImage(white));
-    // An empty region means "no mask" to the toolkit, which would show the whole white
-    // picture; a picture that is all white keeps one pixel outside the window instead.
-    if (shown.isEmpty())
-        shown = QRegion(-1, -1, 1, 1);
-    setMask(shown);
+    // The shape keeps every pixel that is not exactly white. It is read where the
+    // picture was just painted, from the window's buffer, which is the picture itself;
+    // a buffer that cannot be read gives the picture drawn whole.
+    const QImage *buffer = from;
+    if (!buffer) {
+        QPaintDevice *device = backingStore() ? backingStore()->paintDevice() : nullptr;
+        if (device && device->devType() == QInternal::Image)
+            buffer = static_cast<const QImage *>(device);
+    }
+    QImage converted;
+    if (!buffer || buffer->depth() != 32) {
+        converted = (buffer ? *buffer : picture()).convertToFormat(QImage::Format_RGB32);
+        buffer = &converted;
+    }
+    const qreal ratio = buffer->devicePixelRatio();
+    if (m_shape.size() != buffer->size()) {
+        m_shape = QImage(buffer->size(), QImage::Format_MonoLSB);
+        m_shape.fill(0);
+        m_shapeKnown = false;
+    }
+    const QRegion area = m_shapeKnown ? painted : QRegion(buffer->rect());
+    int top = INT_MAX;
+    int bottom = INT_MIN;
+    for (const QRect &r : area) {
+        const QRect d = QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio)
+                            .toAlignedRect()
+                            .intersected(buffer->rect());
+        if (!d.isEmpty() && markShown(m_shape, *buffer, d)) {
+            top = std::min(top, d.top());
+            bottom = std::max(bottom, d.bottom() + 1);
+        }
+    }
+    // The window system keeps the shape of a window; a new native window needs it anew.
+    if (m_shapedWindow != winId() || !m_shapeKnown) {
+        m_shapedWindow = winId();
+        top = 0;
+        bottom = m_shape.height();
+    }
+    m_shapeKnown = true;
+    if (top < bottom) {
+        ++m_maskUpdates;
+        m_windowShape.set(m_shapedWindow, m_shape, top, bottom);
+    }
 }
 
 void TForm1::SetFormSize()
@@ -334,10 +403,13 @@ void TForm1::SetFormSize()
     const Color bg = WidgetModel::backgroundColor(m_skin.isNull() ? nullptr : &m_skin);
     pal.setColor(QPalette::Window, QColor(bg.r, bg.g, bg.b));
     setPalette(pal);
-    m_offscreen.resize(grid.width, grid.height);
-    m_lastWhiteMask = QImage();
-    if (!m_model.options.ShowWhiteBG)
-        clearMask();
+    m_pictureSize = QSize(grid.width, grid.height);
+    m_repaintAll = true;
+    m_shapeKnown = false;
+    if (!m_model.options.ShowWhiteBG && !m_shape.isNull()) {
+        m_shape = QImage();
+        m_windowShape.clear();
+    }
 }
 
 void TForm1::minimizeApplication()
@@ -370,7 +442,16 @@ void TForm1::restore()
 
 void TForm1::Timer1Timer()
 {
+    if (m_released)
+        return;
+    const TickPlan plan = planTick(m_services.clockMs(), m_paintedSecond);
+    Timer1->start(plan.delayMs);
+    if (!plan.paint)
+        return;
+    m_paintedSecond = plan.second;
     guarded([this] { PaintClocks(); });
+    if (m_context.trace)
+        std::fprintf(stderr, "tivora: tick %lld\n", static_cast<long long>(m_services.clockMs()));
 }
 
 void TForm1::tr1Click(Qt::MouseButton button)
@@ -416,6 +497,13 @@ void TForm1::FormShow()
         if (!m_context.snapshot)
             tr1->show();
         SetFormSize();
+        // The first picture is painted before the window is mapped: fonts are loaded
+        // and texts measured now, and a see-through window gets its shape before it
+        // first shows.
+        record(m_services.now());
+        const QImage &first = picture();
+        updateShape(first.rect(), &first);
+        m_canvas.resize(0, 0); // from here on the window's buffer holds the picture
     });
 }
 
@@ -426,7 +514,8 @@ void TForm1::FormClose()
     m_released = true;
     Timer1->stop();
     m_skin.setImage(QImage());
-    m_offscreen.resize(0, 0);
+    m_pictureSize = QSize();
+    m_canvas.resize(0, 0);
     tr1->hide();
 }
 
@@ -454,19 +543,28 @@ void TForm1::closeEvent(QCloseEvent *event)
     QCoreApplication::quit();
 }
 
-void TForm1::paintEvent(QPaintEvent *)
+void TForm1::paintEvent(QPaintEvent *event)
 {
-    guarded([this] {
+    guarded([&] {
         if (m_released)
             return;
-        if (!m_freshPicture) {
-            compose(m_services.now());
-            updateShapeMask();
-            updateOpacity();
+        if (m_picture.ops().empty())
+            record(m_services.now());
+        // Only the calls that reach the area to paint are made again; the painter is
+        // clipped to it.
+        const QRegion &area = event->region();
+        {
+            QPainter painter(this);
+            m_canvas.begin(painter, m_pictureSize.width(), m_pictureSize.height());
+            replay(m_picture.ops(), m_canvas,
+                   AreaCover(m_pictureSize.width(), m_pictureSize.height(), boxesOf(area)));
+            m_canvas.end();
         }
-        m_freshPicture = false;
-        QPainter painter(this);
-        painter.drawImage(0, 0, m_offscreen.image());
+        updateShape(area);
+        if (!m_painted && m_context.trace)
+            std::fprintf(stderr, "tivora: first-paint %lld\n",
+                         static_cast<long long>(m_services.clockMs()));
+        m_painted = true;
     });
 }
 

@@ -2,16 +2,21 @@
 
 #include "app/desktop_services.h"
 #include "app/widget_model.h"
+#include "platform/window_shape.h"
+#include "render/display_list.h"
 #include "render/qt_canvas.h"
-#include "skins/skin_host.h"
 #include "render/qt_time_zones.h"
+#include "skins/skin_host.h"
 
 #include <QImage>
 #include <QWidget>
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 
 class QAction;
 class QMenu;
+class QRegion;
 class QSystemTrayIcon;
 class QTimer;
 
@@ -72,12 +77,14 @@ public:
     void restore();
     bool isDragging() const { return m_dragging; }
 
-    // The composed picture of the last repaint (the off-screen bitmap).
-    const QImage &picture() { return m_offscreen.image(); }
+    // The picture of the last repaint, drawn whole into an image of its own.
+    const QImage &picture();
+    // The see-through shape: a bit for each pixel of the window, set where it is shown.
+    const QImage &shapeMask() const { return m_shape; }
     // How often the see-through shape has been set.
     int maskUpdates() const { return m_maskUpdates; }
     // Paints the grid once at the given local time (with its UTC offset, which places
-    // the clocks bound to a zone) into the off-screen picture.
+    // the clocks bound to a zone) into the picture.
     const QImage &paintAt(const LocalDateTime &time);
 
 public slots:
@@ -104,9 +111,11 @@ private:
     void FormShow();
     void FormClose();
     void createMenu();
-    void compose(const LocalDateTime &time);
+    QRegion record(const LocalDateTime &time);
     void updateOpacity();
-    void updateShapeMask();
+    // Brings the see-through shape up to date where the picture was painted, reading the
+    // pixels from the given picture or else the window's buffer.
+    void updateShape(const QRegion &painted, const QImage *from = nullptr);
 
     // What the model's load and save sequences act on.
     WindowPlacement placement() const override;
@@ -123,9 +132,21 @@ private:
     WidgetModel m_model;
     QtBitmap m_skin;
     int m_dpi = 96;
-    QtCanvas m_offscreen;
     QtTimeZones m_zones; // the zones of clocks picked from the city list
-    QImage m_lastWhiteMask;
+    // The window's picture is a recording of its drawing calls: each tick records the
+    // picture anew and repaints only where the calls changed, into the window's own
+    // buffer; the canvas draws there and measures the texts.
+    QtCanvas m_canvas;
+    DisplayList m_picture {m_canvas};
+    QSize m_pictureSize;
+    bool m_repaintAll = true; // size, skin or see-through changed since the last repaint
+    TOptions m_paintedOptions;
+    std::int64_t m_paintedSecond = std::numeric_limits<std::int64_t>::min();
+    bool m_painted = false; // the window has had its first paint
+    QImage m_shape; // shown pixels of the window, one bit each; null when not see-through
+    bool m_shapeKnown = false; // m_shape holds the whole picture's shape
+    std::uintptr_t m_shapedWindow = 0;
+    WindowShape m_windowShape;
     int m_maskUpdates = 0;
     std::string m_timeSeparator = ":";
     bool m_dragging = false;
@@ -133,7 +154,6 @@ private:
     bool m_rightPressed = false;
     bool m_activatedOnce = false;
     bool m_terminating = false;
-    bool m_freshPicture = false;
     bool m_released = false;
 };
 

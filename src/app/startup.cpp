@@ -9,8 +9,8 @@
 #include "i18n/language.h"
 #include "platform/file_access.h"
 #include "platform/process.h"
+#include "platform/session_bus.h"
 #include "platform/termination.h"
-#include "platform/window_state.h"
 #include "render/qt_time_zones.h"
 #include "skins/skin_files.h"
 
@@ -20,6 +20,8 @@
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -104,15 +106,25 @@ std::optional<LocalDateTime> parseLocalTime(const std::string &text)
     return localDateTimeAt(t.toMSecsSinceEpoch());
 }
 
+bool hasDisplayName()
+{
+    const char *display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
 // Picks the platform before the application exists: the widget places itself and reads
-// the global cursor, which needs X11 (XWayland on Wayland desktops). A snapshot without
-// a display paints off-screen.
+// the global cursor, which needs X11 (XWayland on Wayland desktops). When the display
+// cannot be reached, the toolkit falls back to painting off-screen, which only a
+// snapshot can use; trying the display through the toolkit itself spares the server a
+// second connection. False when there is no display to try and no snapshot.
+bool triedDisplay = false;
 bool choosePlatform(bool snapshot)
 {
     if (std::getenv("QT_QPA_PLATFORM"))
         return true;
-    if (canOpenDisplay()) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (hasDisplayName()) {
+        qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
+        triedDisplay = true;
         return true;
     }
     if (snapshot) {
@@ -122,14 +134,43 @@ bool choosePlatform(bool snapshot)
     return false;
 }
 
+QtMessageHandler toolkitHandler = nullptr;
+
+// While the application starts, the toolkit's own complaints about a display it cannot
+// reach are dropped: the program says it in one line of its own.
+void dropDisplayComplaints(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (context.category
+        && (std::strcmp(context.category, "qt.qpa.xcb") == 0
+            || std::strcmp(context.category, "qt.qpa.plugin") == 0))
+        return;
+    if (toolkitHandler)
+        toolkitHandler(type, context, text);
+}
+
+std::unique_ptr<QApplication> startApplication(ToolkitArguments &args)
+{
+    toolkitHandler = qInstallMessageHandler(dropDisplayComplaints);
+    auto app = std::make_unique<QApplication>(args.argc, args.argv);
+    qInstallMessageHandler(toolkitHandler);
+    return app;
+}
+
+// Whether the application runs on the display it was meant for, not the fallback.
+bool onDisplay()
+{
+    return !triedDisplay || QGuiApplication::platformName() != QLatin1String("offscreen");
+}
+
 int showStartupError(char *program, const std::string &text)
 {
     std::fprintf(stderr, "tivora: Application Error: %s\n", text.c_str());
     if (choosePlatform(false)) {
         ToolkitArguments qtArgs(program);
-        QApplication app(qtArgs.argc, qtArgs.argv);
-        QMessageBox::critical(nullptr, QStringLiteral("Application Error"),
-                              QString::fromStdString(text), QMessageBox::Ok);
+        const auto app = startApplication(qtArgs);
+        if (onDisplay())
+            QMessageBox::critical(nullptr, QStringLiteral("Application Error"),
+                                  QString::fromStdString(text), QMessageBox::Ok);
     }
     return 1;
 }
@@ -138,7 +179,7 @@ int runSnapshot(char *program, StartupContext context, const SnapshotRequest &re
 {
     ToolkitArguments qtArgs(program);
     UnscaledToolkit unscaled;
-    QApplication app(qtArgs.argc, qtArgs.argv);
+    const auto app = startApplication(qtArgs);
     unscaled.giveBack();
     context.snapshot = true;
     TForm1 form(context, nullptr);
@@ -175,6 +216,9 @@ int runTivora(int argc, char **argv)
     // A folder that cannot be made shows up as the manifest that cannot be written.
     if (folder.perUser)
         createPrivateFolder(folder.path);
+    const char *trace = std::getenv("TIVORA_DEBUG");
+    context.trace = trace && *trace;
+    keepFromLaunchingSessionBus();
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string &a : args)
         context.arguments << QString::fromStdString(a);
@@ -208,19 +252,21 @@ int runTivora(int argc, char **argv)
     // Temporary files of saves cut short by a crash or a kill would pile up otherwise.
     removeInterruptedSaves(context.dataDir, skinsFolder(context.dataDir));
 
-    if (!choosePlatform(false)) {
-        const char *display = std::getenv("DISPLAY");
+    const auto noDisplay = [] {
         std::fprintf(stderr,
                      "tivora: no display to show the widget on (%s); run it on a desktop, "
                      "or paint a picture with --snapshot FILE.png\n",
-                     display && *display ? "cannot open DISPLAY" : "DISPLAY is not set");
+                     hasDisplayName() ? "cannot open DISPLAY" : "DISPLAY is not set");
         return 2;
-    }
-
+    };
+    if (!choosePlatform(false))
+        return noDisplay();
     ToolkitArguments qtArgs(argv[0]);
     UnscaledToolkit unscaled;
-    QApplication app(qtArgs.argc, qtArgs.argv);
+    const auto app = startApplication(qtArgs);
     unscaled.giveBack();
+    if (!onDisplay())
+        return noDisplay();
     // The toolkit names its hidden client-leader window after the application; that
     // name must not be the title by which instances find each other.
     QApplication::setApplicationName(QStringLiteral("tivora"));

@@ -8,7 +8,4 @@ namespace tivora {
 // exists and before it is first shown. No effect without an X11 display.
 void setSkipTaskbar(std::uintptr_t window);
 
-// Whether the X display named by DISPLAY accepts a connection.
-bool canOpenDisplay();
-
 } // namespace tivora

@@ -1,5 +1,7 @@
 #include "platform/window_state.h"
 
+#include "platform/x11/toolkit_connection.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -23,14 +25,9 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name)
 
 void setSkipTaskbar(std::uintptr_t window)
 {
-    if (!window || !std::getenv("DISPLAY"))
+    xcb_connection_t *c = toolkitConnection();
+    if (!window || !c)
         return;
-    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
-    if (!c || xcb_connection_has_error(c)) {
-        if (c)
-            xcb_disconnect(c);
-        return;
-    }
     const xcb_window_t w = xcb_window_t(window);
     const xcb_atom_t state = atom(c, "_NET_WM_STATE");
     const xcb_atom_t wanted[] = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
@@ -49,23 +46,10 @@ void setSkipTaskbar(std::uintptr_t window)
         if (a != XCB_ATOM_NONE && std::find(states.begin(), states.end(), a) == states.end())
             states.push_back(a);
     }
+    // On the toolkit's connection, so the server has the states before the toolkit's
+    // request to map the window.
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, state, XCB_ATOM_ATOM, 32,
                         std::uint32_t(states.size()), states.data());
-    // A round trip, so the server has the states before the toolkit maps the window.
-    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    xcb_disconnect(c);
-}
-
-bool canOpenDisplay()
-{
-    const char *display = std::getenv("DISPLAY");
-    if (!display || !*display)
-        return false;
-    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
-    const bool ok = c && !xcb_connection_has_error(c);
-    if (c)
-        xcb_disconnect(c);
-    return ok;
 }
 
 } // namespace tivora
