@@ -131,6 +131,9 @@ start_display() {
             openbox --sm-disable >/dev/null 2>&1 &
             PIDS+=($!)
             wait_until "openbox to manage the screen" xprop -root _NET_SUPPORTING_WM_CHECK
+            # The check is set before openbox handles map requests; a window mapped
+            # then may never be shown. Ready means a window it was asked to show shows.
+            wait_until "openbox to show windows" wm_shows_a_probe
             ;;
         --tray)
             trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
@@ -140,6 +143,34 @@ start_display() {
         esac
     done
 }
+
+# Shows a probe window and waits (a few seconds) until the window manager lists it as
+# its client; fails when it does not, so that a caller can try again.
+wm_shows_a_probe() {
+    xev -name tivora-probe -geometry 8x8+0+0 >/dev/null 2>&1 &
+    local probe=$! window="" end=$((SECONDS + 3))
+    PIDS+=($probe)
+    until [ -n "$window" ] && wm_lists "$window"; do
+        if [ "$SECONDS" -ge "$end" ]; then
+            kill "$probe" 2>/dev/null
+            return 1
+        fi
+        sleep 0.05
+        window=$(probe_window)
+    done
+    kill "$probe"
+    wait_until "the window manager to let the probe window go" wm_forgot "$window"
+}
+probe_window() {
+    local id
+    id=$(xdotool search --name '^tivora-probe$' 2>/dev/null | head -n1) || true
+    [ -n "$id" ] && printf '0x%x' "$id"
+}
+wm_lists() { [[ " $(xprop -root _NET_CLIENT_LIST | sed 's/.*# //; s/,//g') " == *" $1 "* ]]; }
+wm_forgot() { ! wm_lists "$1"; }
+# Waits until the window manager has handled every request made before: it has shown a
+# window asked for after them, and has let it go again.
+wm_caught_up() { wait_until "the window manager to catch up" wm_shows_a_probe; }
 
 tray_present() { [ -n "$(tray_panel)" ]; }
 

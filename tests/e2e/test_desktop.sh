@@ -22,20 +22,6 @@ placed() {
     echo "at $X,$Y, ${WIDTH}x$HEIGHT"
     return 1
 }
-# Waits until the window manager has handled every request made before: it has shown a
-# window asked for after them, and has let it go again.
-wm_caught_up() {
-    xev -name tivora-probe -geometry 8x8+0+0 >/dev/null 2>&1 &
-    local probe=$!
-    PIDS+=($probe)
-    wait_until "the window manager to show a probe window" probe_shown
-    local window
-    window=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^tivora-probe$')")
-    kill "$probe"
-    wait_until "the window manager to let the probe window go" wm_forgot "$window"
-}
-probe_shown() { [ -n "$(xdotool search --onlyvisible --name '^tivora-probe$' 2>/dev/null)" ]; }
-wm_forgot() { [[ " $(xprop -root _NET_CLIENT_LIST | sed 's/.*# //; s/,//g') " != *" $1 "* ]]; }
 # Gives the widget the keyboard, again until it has it (the window manager may move the
 # focus meanwhile).
 take_keyboard() {
