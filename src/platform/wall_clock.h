@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/clock_time.h"
+#include "model/local_time.h"
 
 #include <cstdint>
 

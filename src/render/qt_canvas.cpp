@@ -1,6 +1,6 @@
 #include "render/qt_canvas.h"
 
-#include "skins/skin_params.h"
+#include "model/font_height.h"
 
 #include <QFontMetrics>
 #include <QPen>

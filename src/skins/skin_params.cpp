@@ -141,14 +141,6 @@ void builtInSkinParameters(TOptions &options, int imageWidth, int imageHeight, i
     options = skin;
 }
 
-int fontPixelHeight(int points, int dpi)
-{
-    // Rounded half away from zero; computed wide so that no size can overflow.
-    const std::int64_t size = std::max<std::int64_t>(std::llabs(points), 1);
-    const double exact = static_cast<double>(size) * dpi / 72.0;
-    return saturate(static_cast<std::int64_t>(std::llround(exact)));
-}
-
 void readSkinParameters(const IniFile &ini, TOptions &options, int imageWidth, int imageHeight,
                         int dpi)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/font_height.h"
 #include "model/options.h"
 
 namespace tivora {
@@ -14,12 +15,6 @@ void writeDefaultSkinIni(IniFile &ini);
 // The parameters a newly created default skin gives with an image of that size: what
 // the built-in face is drawn with when no skin can be loaded.
 void builtInSkinParameters(TOptions &options, int imageWidth, int imageHeight, int dpi);
-
-// Font pixel height of a stored font size: points x dpi / 72, rounded to the nearest
-// integer. A size of 0 or less cannot be drawn as it is: a negative size counts as its
-// absolute value (the same size given the other way round, as some font tools store it)
-// and 0 as 1 point. Drawing and the default text positions both take this height.
-int fontPixelHeight(int points, int dpi);
 
 // Reads every skin parameter from section Main, in order, each from its key or its
 // default; the text position defaults come from the image size and font heights.
