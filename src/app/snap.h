@@ -1,15 +1,11 @@
 #pragma once
 
+#include "model/box.h"
+
 namespace tivora {
 
 // A screen rectangle whose right and bottom lie just outside it.
-struct WorkArea
-{
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
+using WorkArea = Box;
 
 inline constexpr int SnapDistance = 8;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/box.h"
 #include "render/canvas.h"
 
 #include <cstdint>
@@ -7,17 +8,6 @@
 #include <vector>
 
 namespace tivora {
-
-// A rectangle of pixels from (left, top) to (right, bottom), right and bottom excluded.
-struct Box
-{
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    bool empty() const { return right <= left || bottom <= top; }
-    bool operator==(const Box &) const = default;
-};
 
 // One drawing call, with the drawing state it used and every pixel it can touch.
 struct DrawOp
