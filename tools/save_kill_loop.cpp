@@ -3,10 +3,13 @@
 // with SIGKILL at a random point, again and again. After each kill the file must hold the
 // complete file of the last completed generation (old) or of the one being saved (new),
 // and the start-up clean-up must leave no temporary file behind.
-//   tivora_save_kill_loop [KILLS] [inplace]
+//   tivora_save_kill_loop [KILLS] [inplace|group]
 // Each kill hits a uniformly random point either of a whole save (building the text and
 // writing it) or of its write alone (half the kills each). With "inplace" the folder is
-// write-protected and the file is not, so every save rewrites the file in place.
+// write-protected and the file is not, so every save rewrites the file in place. "group"
+// rewrites in place too, but the saving process leads a process group of its own and
+// every kill goes to that whole group (kill -9 -PGID), 0-3 ms after the saver has forked
+// the process that does the in-place write.
 #include "base/ini_file.h"
 #include "base/interrupted_saves.h"
 #include "platform/file_access.h"
@@ -114,13 +117,15 @@ struct Child
     int reports;
 };
 
-Child startSaving(const fs::path &file)
+Child startSaving(const fs::path &file, bool ownGroup)
 {
     int fds[2];
     if (::pipe(fds) != 0)
         std::abort();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (ownGroup)
+            ::setpgid(0, 0);
         ::close(fds[0]);
         long generation = generationIn(read(file));
         for (;;) {
@@ -134,10 +139,20 @@ Child startSaving(const fs::path &file)
     return {pid, fds[0]};
 }
 
-// Kills the child and returns the last generation it completed.
-long kill(Child child, long lastDone)
+// Whether the process has a child process now (false when the system cannot tell).
+bool hasChild(pid_t pid)
 {
-    ::kill(child.pid, SIGKILL);
+    const std::string list = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid)
+        + "/children";
+    std::string children;
+    return readFile(list, children, 4096) && !children.empty();
+}
+
+// Kills the child (with `group`, its whole process group) and returns the last
+// generation it completed.
+long kill(Child child, long lastDone, bool group = false)
+{
+    ::kill(group ? -child.pid : child.pid, SIGKILL);
     ::waitpid(child.pid, nullptr, 0);
     Report report;
     while (readReport(child.reports, report))
@@ -152,7 +167,9 @@ long kill(Child child, long lastDone)
 int main(int argc, char **argv)
 {
     const int kills = argc > 1 ? std::atoi(argv[1]) : 200;
-    const bool inPlace = argc > 2 && std::string(argv[2]) == "inplace";
+    const std::string mode = argc > 2 ? argv[2] : "";
+    const bool groupKills = mode == "group";
+    const bool inPlace = groupKills || mode == "inplace";
     char pattern[] = "/tmp/tivora-kill-XXXXXX";
     if (!::mkdtemp(pattern))
         return 1;
@@ -162,7 +179,7 @@ int main(int argc, char **argv)
     save(file, 1, -1);
 
     // How long a whole save and its write take.
-    Child child = startSaving(file);
+    Child child = startSaving(file, false);
     Clock::time_point writeStart, lastDone;
     Clock::duration saveTime {}, writeTime {};
     int saves = -1;
@@ -186,7 +203,9 @@ int main(int argc, char **argv)
         ::chmod(folder.c_str(), 0555);
     using us = std::chrono::microseconds;
     std::printf("%s: a save takes %lld us, its write %lld us\n",
-                inPlace ? "in place (write-protected folder)" : "temporary file and rename",
+                groupKills ? "in place, group kills 0-3 ms after the fork"
+                : inPlace  ? "in place (write-protected folder)"
+                           : "temporary file and rename",
                 (long long)std::chrono::duration_cast<us>(saveTime).count(),
                 (long long)std::chrono::duration_cast<us>(writeTime).count());
 
@@ -194,9 +213,11 @@ int main(int argc, char **argv)
     int old = 0, fresh = 0, padded = 0, torn = 0, other = 0, leftBehind = 0, remaining = 0;
     std::size_t removed = 0;
     for (int i = 0; i < kills; ++i) {
-        const bool inWrite = i % 2;
-        const Clock::duration span = inWrite ? writeTime : saveTime;
-        child = startSaving(file);
+        const bool inWrite = groupKills || i % 2;
+        const Clock::duration span = groupKills ? std::chrono::milliseconds(3)
+            : inWrite                           ? writeTime
+                                                : saveTime;
+        child = startSaving(file, groupKills);
         long done = -1;
         // Wait for a completed save (so the child is past its start), then, for a kill
         // in the write, for the next write to begin.
@@ -204,10 +225,13 @@ int main(int argc, char **argv)
         done = report.generation;
         if (inWrite)
             while (readReport(child.reports, report) && report.phase != 'w') { }
+        // A group kill waits (5 s at most) for the fork of the in-place writer.
+        for (int poll = 0; groupKills && poll < 50000 && !hasChild(child.pid); ++poll)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
         std::this_thread::sleep_for(
             std::uniform_int_distribution<Clock::rep>(0, span.count() - 1)(random)
             * Clock::duration(1));
-        done = kill(child, done);
+        done = kill(child, done, groupKills);
 
         const std::string bytes = read(file);
         const long generation = generationIn(bytes);
@@ -234,8 +258,11 @@ int main(int argc, char **argv)
     }
     ::chmod(folder.c_str(), 0755);
     fs::remove_all(folder);
-    std::printf("kills: %d (%d in a whole save, %d in its write)\n", kills, kills - kills / 2,
-                kills / 2);
+    if (groupKills)
+        std::printf("group kills: %d, each 0-3 ms after the in-place writer's fork\n", kills);
+    else
+        std::printf("kills: %d (%d in a whole save, %d in its write)\n", kills,
+                    kills - kills / 2, kills / 2);
     std::printf("complete old file: %d\ncomplete new file: %d\n", old, fresh);
     std::printf("complete new file followed by blank lines: %d\n", padded);
     std::printf("torn: %d\nanother generation: %d\n", torn, other);

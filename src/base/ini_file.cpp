@@ -95,7 +95,7 @@ IniFile::IniFile(std::filesystem::path path) : m_path(std::move(path))
     m_sections.emplace_back(); // the preamble
     std::string bytes;
     if (readFile(m_path, bytes, MaxFileSize)) {
-        parse(decodeText(bytes));
+        parse(bytes);
         return;
     }
     // A missing file is simply empty; one that is there but could not be read must
@@ -112,25 +112,46 @@ IniFile::~IniFile()
     } catch (...) { }
 }
 
-void IniFile::parse(std::string_view text)
+void IniFile::parse(std::string_view bytes)
 {
-    m_newline = detectNewline(text);
+    m_newline = detectNewline(bytes);
 
-    // Split first, so that every section's storage can be sized once.
-    std::vector<std::string_view> lines;
-    lines.reserve(std::size_t(std::count(text.begin(), text.end(), '\n')) + 1);
+    // Split the bytes first (line breaks, brackets, '=' and ';' are the same bytes in
+    // both encodings), so that every section's storage can be sized once.
+    std::vector<Line> raw;
+    raw.reserve(std::size_t(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
         if (c != '\n' && c != '\r')
             continue;
-        lines.push_back(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+        Line &line = raw.emplace_back();
+        line.text = bytes.substr(start, i - start);
+        line.lineBreak = c == '\n' ? Break::Lf : Break::Cr;
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            line.lineBreak = Break::CrLf;
             ++i;
+        }
         start = i + 1;
     }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
+    if (start < bytes.size()) {
+        Line &line = raw.emplace_back();
+        line.text = bytes.substr(start);
+        line.lineBreak = Break::None;
+    }
+    // Each line in its own encoding: one stray byte must not change how the others read.
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        Line &line = raw[i];
+        const bool bom = i == 0 && line.text.starts_with("\xEF\xBB\xBF");
+        if (bom || !isValidUtf8(line.text)) {
+            line.raw = std::move(line.text);
+            line.text = bom ? decodeText(line.raw) : cp1251ToUtf8(line.raw);
+        }
+    }
+    std::vector<std::string_view> lines;
+    lines.reserve(raw.size());
+    for (const Line &line : raw)
+        lines.push_back(line.text);
 
     std::vector<std::size_t> sizes(1, 0); // lines under each header, preamble first
     for (std::string_view line : lines) {
@@ -143,14 +164,15 @@ void IniFile::parse(std::string_view text)
     m_sections[0].body.reserve(sizes[0]);
 
     std::size_t current = 0;
-    for (std::string_view line : lines) {
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        const std::string_view line = lines[n];
         const char first = firstNonBlank(line);
         if (first == '[') {
             closeSection(m_sections[current]);
             current = m_sections.size();
             Section &section = m_sections.emplace_back();
-            section.header = std::string(line);
             section.folded = foldCase(headerName(line));
+            section.header = std::move(raw[n]);
             section.body.reserve(sizes[current]);
             section.keyIndex.reserve(sizes[current]);
             if (!section.folded.empty())
@@ -158,11 +180,12 @@ void IniFile::parse(std::string_view text)
             continue;
         }
         Section &section = m_sections[current];
-        Line entry {std::string(line)};
+        Line entry = std::move(raw[n]);
         if (current != 0 && first != ';') {
-            const std::size_t eq = line.find('=');
+            const std::string_view text = entry.text; // a moved short text lives elsewhere
+            const std::size_t eq = text.find('=');
             if (eq != std::string_view::npos) {
-                const std::string_view key = trim(line.substr(0, eq));
+                const std::string_view key = trim(text.substr(0, eq));
                 if (!key.empty()) {
                     entry.eq = eq;
                     section.keyIndex.try_emplace(foldCase(key), section.body.size());
@@ -289,7 +312,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     Section *s = findSection(sectionName);
     if (!s) {
         Section created;
-        created.header.append("[").append(sectionName).append("]");
+        created.header.text.append("[").append(sectionName).append("]");
         created.folded = foldCase(sectionName);
         m_sectionIndex[created.folded] = m_sections.size();
         m_sections.push_back(std::move(created));
@@ -307,6 +330,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
         if (replaced != line.text) {
             line.eq = spelled.size();
             line.text = std::move(replaced);
+            line.raw.clear(); // written in UTF-8 from now on
             m_dirty = true;
         }
         return;
@@ -347,7 +371,7 @@ void IniFile::eraseSection(std::string_view section)
             ensureWritable();
         found = true;
         s.erased = true;
-        s.header.clear();
+        s.header = {};
         std::vector<Line>().swap(s.body);
         std::vector<Line>().swap(s.tail);
         s.keyIndex = {};
@@ -364,24 +388,49 @@ std::string IniFile::serialize() const
     for (const Section &s : m_sections) {
         if (s.erased)
             continue;
-        size += s.header.size() + m_newline.size();
+        size += s.header.text.size() + m_newline.size();
         for (const Line &line : s.body)
             size += line.text.size() + m_newline.size();
         for (const Line &line : s.tail)
             size += line.text.size() + m_newline.size();
     }
     std::string out;
-    out.reserve(size);
+    out.reserve(size + size / 8);
+    // A line read without a break (the file's last) gets one only when a line follows.
+    bool breakOwed = false;
+    const auto append = [&](const Line &line) {
+        if (breakOwed)
+            out.append(m_newline);
+        out.append(line.raw.empty() ? line.text : line.raw);
+        breakOwed = false;
+        switch (line.lineBreak) {
+        case Break::Default:
+            out.append(m_newline);
+            break;
+        case Break::None:
+            breakOwed = true;
+            break;
+        case Break::Lf:
+            out.append("\n");
+            break;
+        case Break::CrLf:
+            out.append("\r\n");
+            break;
+        case Break::Cr:
+            out.append("\r");
+            break;
+        }
+    };
     for (std::size_t i = 0; i < m_sections.size(); ++i) {
         const Section &s = m_sections[i];
         if (s.erased)
             continue;
         if (i != 0)
-            out.append(s.header).append(m_newline);
+            append(s.header);
         for (const Line &line : s.body)
-            out.append(line.text).append(m_newline);
+            append(line);
         for (const Line &line : s.tail)
-            out.append(line.text).append(m_newline);
+            append(line);
     }
     return out;
 }

@@ -27,8 +27,10 @@ public:
 // Section and key names match without regard to letter case; values are trimmed,
 // lose one pair of enclosing quotes and are cut at 2047 characters. A section that
 // holds no key counts as missing. Of repeated sections or keys the first one wins.
-// A file that is not valid UTF-8 is read as Windows-1251; files are written in UTF-8
-// without a byte-order mark, keeping the file's line breaks.
+// Each line is decoded on its own: valid UTF-8 as UTF-8, anything else as Windows-1251
+// (a UTF-8 byte-order mark at the start is skipped). A rewrite puts every line it did
+// not change back byte for byte, line break included; changed and new lines are written
+// in UTF-8 with the file's first line break.
 //
 // A file that exists but cannot be loaded (unreadable, not a regular file, or larger
 // than MaxFileSize) reads as empty and refuses writes: writing the empty model back
@@ -77,15 +79,20 @@ public:
     void close();
 
 private:
+    enum class Break : std::uint8_t { Default, None, Lf, CrLf, Cr };
     struct Line
     {
-        std::string text; // the raw line, without its line break
+        std::string text; // the line decoded to UTF-8, without its line break
         std::size_t eq = std::string::npos; // position of the key's '='; npos: no key
+        // The bytes as read when they differ from text (another encoding, a byte-order
+        // mark); written back as long as the line is unchanged.
+        std::string raw;
+        Break lineBreak = Break::Default; // as read; Default for lines made here
         bool isKey() const { return eq != std::string::npos; }
     };
     struct Section
     {
-        std::string header; // the raw header line (empty for the preamble)
+        Line header; // the header line (empty for the preamble)
         std::string folded; // the name, trimmed and case-folded
         // The lines up to the section's last key, then the blank lines, comments and
         // other non-key lines after it. New keys are appended to body, so they land

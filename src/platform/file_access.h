@@ -38,10 +38,12 @@ bool readFile(const std::filesystem::path &file, std::string &bytes,
               std::uintmax_t maxBytes = 64u * 1024u * 1024u);
 
 // Removes the temporary files that atomic writes left in the folder when they were cut
-// short (a crash, a kill, a power cut): files named "." + a target's name + "." + six
-// letters or digits, where the target's name ends in one of the extensions (compared
-// without regard to letter case). A file that its writer still holds, because a running
-// instance is writing it, is left alone. Returns the number of files removed.
+// short (a crash, a kill, a power cut): files named "." + a target's name +
+// ".tivora-save-" + six letters or digits, where the target's name ends in one of the
+// extensions (compared without regard to letter case), that are regular files of this
+// user with mode 0600, as the writer makes them. Anything else is not ours and stays,
+// and so does a file that its writer still holds, because a running instance is writing
+// it. Returns the number of files removed.
 std::size_t removeStaleTemporaryFiles(const std::filesystem::path &folder,
                                       const std::vector<std::string> &extensions);
 

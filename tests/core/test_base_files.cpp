@@ -156,39 +156,54 @@ TEST_F(BaseFiles, StartUpRemovesTemporaryFilesNoWriterHolds)
         std::filesystem::path file;
         bool held; // a running instance is still writing it
         bool removed;
+        mode_t mode = 0600;
     };
     const Case cases[] = {
-        {dir / ".tivora.ini.Ab12Cd", false, true},
-        {dir / ".tivora.ini.x9Y8z7", true, false},
-        {dir / ".tivora.manifest.000000", false, true},
-        {dir / ".langfile.lng.Lq3x9Z", false, true},
-        {skins / ".Default.ini.aaaaaa", false, true},
-        {skins / ".My Skin.BMP.Zz99zZ", false, true},
-        {dir / ".tivora.ini.Ab12C", false, false}, // not six characters
-        {dir / ".tivora.ini.Ab-2Cd", false, false},
-        {dir / "tivora.ini.Ab12Cd", false, false}, // no leading dot
-        {dir / "..ini.Ab12Cd", false, false}, // no name before the extension
-        {dir / ".notes.txt.Ab12Cd", false, false}, // no kind of file the program writes
-        {dir / ".profile.backup", false, false},
+        {dir / ".tivora.ini.tivora-save-Ab12Cd", false, true},
+        {dir / ".tivora.ini.tivora-save-x9Y8z7", true, false},
+        {dir / ".tivora.manifest.tivora-save-000000", false, true},
+        {dir / ".langfile.lng.tivora-save-Lq3x9Z", false, true},
+        {skins / ".Default.ini.tivora-save-aaaaaa", false, true},
+        {skins / ".My Skin.BMP.tivora-save-Zz99zZ", false, true},
+        {dir / ".tivora.ini.tivora-save-Mode44", false, false, 0644}, // not mode 0600
+        {dir / ".tivora.ini.tivora-save-Ab12C", false, false}, // not six characters
+        {dir / ".tivora.ini.tivora-save-Ab-2Cd", false, false},
+        {dir / "tivora.ini.tivora-save-Ab12Cd", false, false}, // no leading dot
+        {dir / "..ini.tivora-save-Ab12Cd", false, false}, // no name before the extension
+        {dir / ".notes.txt.tivora-save-Ab12Cd", false, false}, // no kind the program writes
+        // Names a person gives backups and copies.
+        {dir / ".tivora.ini.backup", false, false},
+        {dir / ".langfile.lng.orig01", false, false},
+        {dir / ".notes.ini.copy42", false, false},
+        {dir / ".tivora.ini.Ab12Cd", false, false},
+        {skins / ".Default.bmp.before", false, false},
         {dir / "tivora.ini", false, false},
     };
     std::vector<int> holders;
     for (const Case &c : cases) {
         put(c.file, "text");
+        setMode(c.file, c.mode);
         if (c.held) {
             holders.push_back(::open(c.file.c_str(), O_RDWR));
             ASSERT_EQ(::flock(holders.back(), LOCK_EX), 0);
         }
     }
     // A folder or a link of such a name is no temporary file.
-    std::filesystem::create_directory(dir / ".old.ini.Folder");
-    std::filesystem::create_symlink("tivora.ini", dir / ".link.ini.Qq11Qq");
+    std::filesystem::create_directory(dir / ".old.ini.tivora-save-Folder");
+    std::filesystem::create_symlink("tivora.ini", dir / ".link.ini.tivora-save-Qq11Qq");
+
+    // Another user's file is not ours either (checked where this test may hand it over).
+    const auto foreign = dir / ".tivora.ini.tivora-save-Other1";
+    put(foreign, "text");
+    setMode(foreign, 0600);
+    const bool handedOver = ::chown(foreign.c_str(), 65534, 65534) == 0;
 
     EXPECT_EQ(removeInterruptedSaves(dir, skins), 5u);
+    EXPECT_EQ(std::filesystem::exists(foreign), handedOver);
     for (const Case &c : cases)
         EXPECT_EQ(std::filesystem::exists(c.file), !c.removed) << c.file;
-    EXPECT_TRUE(std::filesystem::is_directory(dir / ".old.ini.Folder"));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir / ".link.ini.Qq11Qq"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / ".old.ini.tivora-save-Folder"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / ".link.ini.tivora-save-Qq11Qq"));
     // Once its writer is gone, the next start removes it.
     for (int fd : holders)
         ::close(fd);

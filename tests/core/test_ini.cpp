@@ -339,49 +339,49 @@ TEST_F(IniFiles, Windows1251FileIsReadAsCyrillic)
     put(file(),
         "[\xc3\xee\xf0\xee\xe4]\n\xc8\xec\xff=\xcf\xf0\xe8\xe2\xe5\xf2\n"
         "\xa8\xeb\xea\xe0=\xb8\xe6\nEuro=\x88\n");
+    IniFile ini(file());
+    const std::string city = "\xd0\x93\xd0\xbe\xd1\x80\xd0\xbe\xd0\xb4";
+    EXPECT_EQ(ini.readString(city, "\xd0\x98\xd0\xbc\xd1\x8f", ""),
+              "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82");
+    EXPECT_EQ(ini.readString(city, "\xd0\x81\xd0\xbb\xd0\xba\xd0\xb0", ""), "\xd1\x91\xd0\xb6");
+    EXPECT_EQ(ini.readString(city, "Euro", ""), "\xe2\x82\xac");
+}
+
+// Every line is decoded on its own and, unless changed, written back byte for byte with
+// its own line break; changed and new lines are UTF-8 with the file's first break.
+TEST_F(IniFiles, EachLineKeepsItsEncodingAndBreakUnlessChanged)
+{
+    const std::string moscow = "\xd0\x9c\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0"; // Москва
+    const std::string moscow1251 = "\xcc\xee\xf1\xea\xe2\xe0";
+    struct Case
     {
-        IniFile ini(file());
-        const std::string city = "\xd0\x93\xd0\xbe\xd1\x80\xd0\xbe\xd0\xb4";
-        EXPECT_EQ(ini.readString(city, "\xd0\x98\xd0\xbc\xd1\x8f", ""),
-                  "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82");
-        EXPECT_EQ(ini.readString(city, "\xd0\x81\xd0\xbb\xd0\xba\xd0\xb0", ""), "\xd1\x91\xd0\xb6");
-        EXPECT_EQ(ini.readString(city, "Euro", ""), "\xe2\x82\xac");
-        ini.writeString(city, "New", "1");
-        ini.close();
+        std::string before;
+        const char *key; // written with the value "Москва" in section Main
+        std::string after;
+        const char *readKey; // reads as "Москва" before the write
+    };
+    const Case cases[] = {
+        // One Latin-1 comment does not turn the UTF-8 Cyrillic into Windows-1251.
+        {"[Main]\nDesc=" + moscow + "\n; caf\xe9\n", "New",
+         "[Main]\nDesc=" + moscow + "\nNew=" + moscow + "\n; caf\xe9\n", "Desc"},
+        // A Windows-1251 value is read as Cyrillic; a changed one is written as UTF-8.
+        {"[Main]\nA=" + moscow1251 + "\nB=\xc0\n", "B",
+         "[Main]\nA=" + moscow1251 + "\nB=" + moscow + "\n", "A"},
+        // A byte-order mark stays on its unchanged line.
+        {"\xEF\xBB\xBF[Main]\nDesc=" + moscow + "\n", "New",
+         "\xEF\xBB\xBF[Main]\nDesc=" + moscow + "\nNew=" + moscow + "\n", "Desc"},
+        {"[Main]\r\nDesc=" + moscow + "\rx=1\nz=3", "z",
+         "[Main]\r\nDesc=" + moscow + "\rx=1\nz=" + moscow, "Desc"},
+        {"[Main]\r\nDesc=" + moscow + "\r\nz=3", "New",
+         "[Main]\r\nDesc=" + moscow + "\r\nz=3\r\nNew=" + moscow + "\r\n", "Desc"},
+    };
+    for (const Case &c : cases) {
+        const std::string out = edited(c.before, [&](IniFile &ini) {
+            EXPECT_EQ(ini.readString("Main", c.readKey, ""), moscow) << c.before;
+            ini.writeString("Main", c.key, moscow);
+        });
+        EXPECT_EQ(out, c.after) << c.before;
     }
-    // Written back as UTF-8.
-    const std::string bytes = get(file());
-    EXPECT_TRUE(tivora::isValidUtf8(bytes));
-    EXPECT_NE(bytes.find("\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82"), std::string::npos);
-}
-
-TEST_F(IniFiles, ByteOrderMarkIsDroppedAndNotWritten)
-{
-    const std::string out = edited("\xEF\xBB\xBF[Main]\nA=1\n", [](IniFile &ini) {
-        EXPECT_TRUE(ini.sectionExists("Main"));
-        EXPECT_EQ(ini.readString("Main", "A", ""), "1");
-        ini.writeString("Main", "B", "2");
-    });
-    EXPECT_EQ(out, "[Main]\nA=1\nB=2\n");
-}
-
-TEST_F(IniFiles, LineBreakStyleIsKept)
-{
-    EXPECT_EQ(edited("[Main]\r\nA=1\r\n", [](IniFile &ini) { ini.writeString("Main", "B", "2"); }),
-              "[Main]\r\nA=1\r\nB=2\r\n");
-    EXPECT_EQ(edited("[Main]\rA=1\r",
-                     [](IniFile &ini) {
-                         EXPECT_EQ(ini.readString("Main", "A", ""), "1");
-                         ini.writeString("Main", "A", "3");
-                     }),
-              "[Main]\rA=3\r");
-    // Mixed breaks all split lines; the first one found sets the style.
-    EXPECT_EQ(edited("[A]\r\nx=1\ry=2\nz=3",
-                     [](IniFile &ini) {
-                         EXPECT_EQ(ini.keys("A"), (std::vector<std::string> {"x", "y", "z"}));
-                         ini.writeString("A", "z", "4");
-                     }),
-              "[A]\r\nx=1\r\ny=2\r\nz=4\r\n");
 }
 
 TEST_F(IniFiles, ReadOnlyFileFailsAtTheFirstWriteAndStaysIntact)

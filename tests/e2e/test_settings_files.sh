@@ -5,9 +5,18 @@ source "$(dirname "$0")/lib.sh" "$@"
 start_display
 prepare_manifest
 
-printf '[Main]\n' >"$TIVORA_HOME/.tivora.ini.Ab12Cd"
+# Only the program's own leftovers go; files a person named alike stay untouched.
+printf '[Main]\n' >"$TIVORA_HOME/.tivora.ini.tivora-save-Ab12Cd"
+chmod 0600 "$TIVORA_HOME/.tivora.ini.tivora-save-Ab12Cd"
+mkdir -p "$TIVORA_HOME/Skins"
+lookalikes=".tivora.ini.backup .langfile.lng.orig01 .notes.ini.copy42 Skins/.Default.bmp.before"
+for f in $lookalikes; do printf 'mine\n' >"$TIVORA_HOME/$f"; chmod 0600 "$TIVORA_HOME/$f"; done
 start_tivora
-[ ! -e "$TIVORA_HOME/.tivora.ini.Ab12Cd" ] || fail "temporary file of an earlier save kept"
+[ ! -e "$TIVORA_HOME/.tivora.ini.tivora-save-Ab12Cd" ] || fail "temporary file of an earlier save kept"
+for f in $lookalikes; do
+    [ "$(cat "$TIVORA_HOME/$f")" = mine ] || fail "$f touched at start-up"
+    rm -f "$TIVORA_HOME/$f"
+done
 close_window "$(window_of "$LAST_PID" Tivora)"
 wait_exit "$LAST_PID" 0
 expected=$(printf '%s\n' '[Main]' Width=10 ShowArray=1 ShowDate=1 ShowDesc=1 ShowDigits=1 \

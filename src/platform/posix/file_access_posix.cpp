@@ -111,13 +111,19 @@ bool entryIsFile(int folderFd, const char *name, int fd)
         && entry.st_dev == open.st_dev && entry.st_ino == open.st_ino;
 }
 
-// Makes a new temporary file ".NAME.XXXXXX" beside the target and locks it. The lock,
+// What a temporary file's name holds between the target's name and its six random
+// letters: a name no person would give a file of their own.
+constexpr std::string_view TemporaryMark = ".tivora-save-";
+
+// Makes a new temporary file ".NAME.tivora-save-XXXXXX" beside the target and locks it. The lock,
 // held until the file is renamed over the target or removed, tells the start-up clean-up
 // of any instance that the file is still being written. Such a clean-up may remove the
 // file in the moment between making and locking it; then another one is made.
 int makeLockedTemporary(const fs::path &folder, const fs::path &target, std::string &name)
 {
-    const std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const std::string pattern =
+        (folder / ("." + target.filename().string() + std::string(TemporaryMark) + "XXXXXX"))
+            .string();
     for (int attempt = 0; attempt < 8; ++attempt) {
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
@@ -180,6 +186,10 @@ bool writeCutAndSyncInChild(int fd, std::string_view bytes, std::string_view fil
     const pid_t pid = ::fork();
     if (pid == 0) {
         // Async-signal-safe calls only from here on: the program may have other threads.
+        // A session of its own keeps a kill of the program's whole process group (or
+        // the end of its session) from stopping the write halfway. Nothing has been
+        // written before this point, so a kill that comes first leaves the old text.
+        ::setsid();
         sigset_t all;
         ::sigfillset(&all);
         ::sigprocmask(SIG_BLOCK, &all, nullptr);
@@ -270,20 +280,20 @@ void waitForWriter(int fd)
 }
 
 // Whether the name is one an atomic write gives its temporary file: "." + the target's
-// name, which ends in one of the extensions, + "." + six letters or digits.
+// name, which ends in one of the extensions, + ".tivora-save-" + six letters or digits.
 bool isTemporaryName(std::string_view name, const std::vector<std::string> &extensions)
 {
     constexpr std::size_t Random = 6;
-    if (name.size() < 2 + Random + 1 || name.front() != '.'
-        || name[name.size() - Random - 1] != '.')
+    if (name.size() < 2 + TemporaryMark.size() + Random || name.front() != '.')
         return false;
     const std::string_view random = name.substr(name.size() - Random);
     const bool letters = std::all_of(random.begin(), random.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     });
-    if (!letters)
+    const std::string_view rest = name.substr(0, name.size() - Random);
+    if (!letters || !rest.ends_with(TemporaryMark))
         return false;
-    const std::string_view target = name.substr(1, name.size() - Random - 2);
+    const std::string_view target = rest.substr(1, rest.size() - 1 - TemporaryMark.size());
     return std::any_of(extensions.begin(), extensions.end(), [&](const std::string &ext) {
         if (ext.empty() || target.size() <= ext.size())
             return false;
@@ -293,6 +303,13 @@ bool isTemporaryName(std::string_view name, const std::vector<std::string> &exte
                 == std::tolower(static_cast<unsigned char>(b));
         });
     });
+}
+
+// Whether the open file looks as a temporary file of ours does until its rename: a
+// regular file of this user, readable and writable by the user alone.
+bool isOwnTemporary(const struct stat &st)
+{
+    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 07777) == 0600;
 }
 
 } // namespace
@@ -446,7 +463,7 @@ std::size_t removeStaleTemporaryFiles(const fs::path &folder,
         struct stat st;
         // A file locked by its writer is still being written; one that has meanwhile
         // been renamed or replaced is not the file found.
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+        if (::fstat(fd, &st) == 0 && isOwnTemporary(st) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
             && entryIsFile(folderFd, name.c_str(), fd)
             && ::unlinkat(folderFd, name.c_str(), 0) == 0)
             ++removed;
