@@ -5,6 +5,7 @@
 #include "platform/file_access.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace tivora {
 
@@ -90,11 +91,11 @@ IniWriteError::IniWriteError(const std::string &path)
     : std::runtime_error("Unable to write to " + path)
 { }
 
-IniFile::IniFile(std::filesystem::path path) : m_path(std::move(path))
+IniFile::IniFile(std::filesystem::path path, std::uintmax_t maxFileSize) : m_path(std::move(path))
 {
     m_sections.emplace_back(); // the preamble
     std::string bytes;
-    if (readFile(m_path, bytes, MaxFileSize)) {
+    if (readFile(m_path, bytes, maxFileSize)) {
         parse(bytes);
         return;
     }
@@ -288,20 +289,35 @@ std::vector<std::string> IniFile::keys(std::string_view section) const
     return result;
 }
 
-void IniFile::ensureWritable()
+void IniFile::confineWritesTo(std::vector<std::filesystem::path> folders)
+{
+    m_confinedTo = std::move(folders);
+}
+
+bool IniFile::ensureWritable()
 {
     if (m_writableChecked)
-        return;
+        return !m_writesDropped;
+    if (!m_confinedTo.empty()
+        && std::none_of(m_confinedTo.begin(), m_confinedTo.end(),
+                        [&](const std::filesystem::path &f) { return staysInside(m_path, f); })) {
+        std::fprintf(stderr, "tivora: not writing %s: it leads outside %s\n", m_path.c_str(),
+                     m_confinedTo.front().c_str());
+        m_writesDropped = m_writableChecked = true;
+        return false;
+    }
     if (m_loadFailed || !canWriteFile(m_path))
         throw IniWriteError(m_path.string());
     m_writableChecked = true;
+    return true;
 }
 
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
 {
     const std::string_view sectionName = checkedName(section, false);
     const std::string_view keyName = checkedName(key, true);
-    ensureWritable();
+    if (!ensureWritable())
+        return;
 
     // A value must stay on its own line.
     std::string text;
@@ -367,8 +383,8 @@ void IniFile::eraseSection(std::string_view section)
         Section &s = m_sections[i];
         if (s.erased || s.folded != folded)
             continue;
-        if (!found)
-            ensureWritable();
+        if (!found && !ensureWritable())
+            return;
         found = true;
         s.erased = true;
         s.header = {};

@@ -33,7 +33,7 @@ public:
 // in UTF-8 with the file's first line break.
 //
 // A file that exists but cannot be loaded (unreadable, not a regular file, or larger
-// than MaxFileSize) reads as empty and refuses writes: writing the empty model back
+// than MaxFileSize or the limit given) reads as empty and refuses writes: writing the empty model back
 // would destroy text that was never read.
 class IniFile
 {
@@ -41,7 +41,7 @@ public:
     static constexpr std::size_t MaxValueLength = 2047; // characters (code points)
     static constexpr std::uintmax_t MaxFileSize = 64u * 1024u * 1024u;
 
-    explicit IniFile(std::filesystem::path path);
+    explicit IniFile(std::filesystem::path path, std::uintmax_t maxFileSize = MaxFileSize);
     ~IniFile();
     IniFile(const IniFile &) = delete;
     IniFile &operator=(const IniFile &) = delete;
@@ -73,6 +73,12 @@ public:
     // Removes every section of that name: its header and every line under it up to
     // the next header (no-op when missing).
     void eraseSection(std::string_view section);
+
+    // Keeps writes from leaving the folders: when the file's real path lies inside none
+    // of them (a downloaded file that links elsewhere), the file is still read, but the
+    // first write says on stderr that the file is not written, and every write is then
+    // dropped without an error, so that a save goes on with its other files.
+    void confineWritesTo(std::vector<std::filesystem::path> folders);
 
     // Writes pending changes back (atomically, flushed to disk once). Throws
     // IniWriteError on failure. Safe to call more than once.
@@ -110,7 +116,8 @@ private:
     const Section *findSection(std::string_view section) const;
     Section *findSection(std::string_view section);
     const Line *findLine(std::string_view section, std::string_view key) const;
-    void ensureWritable();
+    // False when writes are dropped (see confineWritesTo); throws when they fail.
+    bool ensureWritable();
     std::string serialize() const;
 
     std::filesystem::path m_path;
@@ -119,6 +126,8 @@ private:
     std::string m_newline = "\n";
     bool m_loadFailed = false; // the file exists but could not be read
     bool m_writableChecked = false;
+    std::vector<std::filesystem::path> m_confinedTo;
+    bool m_writesDropped = false;
     bool m_dirty = false;
 };
 

@@ -147,8 +147,19 @@ std::filesystem::path languageFile(const std::filesystem::path &dataDir)
 
 void ApplyLanguage(const std::filesystem::path &file, LangWindow &window, bool writeTemplate)
 {
+    // A language file is a few kilobytes; a huge one would only hold up the window.
+    std::error_code ec;
+    if (const auto size = std::filesystem::file_size(file, ec); !ec && size > MaxLanguageFileSize) {
+        std::fprintf(stderr,
+                     "tivora: language file %s is over the limit of %ju bytes (4 MB); "
+                     "using the built-in texts\n",
+                     file.c_str(), std::uintmax_t(MaxLanguageFileSize));
+        return;
+    }
     {
-        IniFile ini(file);
+        IniFile ini(file, MaxLanguageFileSize);
+        // The language file is written only where it lies in the data folder.
+        ini.confineWritesTo({file.has_parent_path() ? file.parent_path() : "."});
         if (writeTemplate || ini.sectionExists(window.name)) {
             LanguagePass(ini, window, writeTemplate).run();
             ini.close();
@@ -157,7 +168,7 @@ void ApplyLanguage(const std::filesystem::path &file, LangWindow &window, bool w
     }
     ApplyLanguage(file, window, true);
     // Opened anew, so the reads see what the template run wrote.
-    IniFile ini(file);
+    IniFile ini(file, MaxLanguageFileSize);
     LanguagePass(ini, window, false).run();
 }
 

@@ -2,6 +2,7 @@
 
 #include "i18n/lang_messages.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -44,10 +45,14 @@ struct LangWindow
     std::vector<LangMenuItem> menu;
 };
 
+// A larger language file is refused (a line on stderr) and the built-in texts stay.
+inline constexpr std::uintmax_t MaxLanguageFileSize = std::uintmax_t(4) << 20;
+
 // The language file in the data folder.
 std::filesystem::path languageFile(const std::filesystem::path &dataDir);
 
-// Translates the window from the language file. When the file holds no key for the
+// Translates the window from the language file, which is written only while its real
+// path lies in its folder (the data folder). When the file holds no key for the
 // window's section (a missing file, a missing section, an empty header), the window's
 // current texts are first written there as a template and read back. Section and key
 // names match without regard to case; a missing key leaves its text unchanged.

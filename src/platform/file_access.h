@@ -47,6 +47,11 @@ bool readFile(const std::filesystem::path &file, std::string &bytes,
 std::size_t removeStaleTemporaryFiles(const std::filesystem::path &folder,
                                       const std::vector<std::string> &extensions);
 
+// Whether the file's real path (every symbolic link on the way followed, the file's own
+// included, also when it points to nothing yet) lies inside the folder's real path.
+// False when the links cannot be followed to their end.
+bool staysInside(const std::filesystem::path &file, const std::filesystem::path &folder);
+
 // Whether nothing at all is at the path, as opposed to something that is there (or
 // may be there) but cannot be read.
 bool isMissing(const std::filesystem::path &path);

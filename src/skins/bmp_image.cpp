@@ -136,9 +136,13 @@ Header readHeader(std::string_view b)
         || (masks && h.bits != 16 && h.bits != 32))
         damaged("compression does not match the depth");
 
-    if (h.width < 1 || h.height == 0 || h.width > MaxBmpSide || std::abs(h.height) > MaxBmpSide
-        || std::size_t(h.width * std::abs(h.height)) > MaxBmpPixels)
+    if (h.width < 1 || h.height == 0)
         damaged("unusable picture size");
+    if (h.width > MaxBmpSide || std::abs(h.height) > MaxBmpSide
+        || std::size_t(h.width * std::abs(h.height)) > MaxBmpPixels)
+        damaged("picture of " + std::to_string(h.width) + " x " + std::to_string(std::abs(h.height))
+                + " pixels is over the limit of " + std::to_string(MaxBmpSide) + " x "
+                + std::to_string(MaxBmpSide));
     if (h.height < 0 && (h.compression == BiRle8 || h.compression == BiRle4))
         damaged("compressed picture stored from the top");
 
@@ -198,8 +202,6 @@ void decodeRows(std::string_view b, std::size_t at, const Header &h,
 {
     const std::size_t stride = (std::size_t(h.width) * h.bits + 31) / 32 * 4;
     const std::size_t rows = std::size_t(out.height);
-    if ((b.size() - at) / stride < rows)
-        damaged("pixel data cut short");
     for (std::size_t r = 0; r < rows; ++r) {
         const std::string_view row = b.substr(at + r * stride, stride);
         const std::size_t y = h.height < 0 ? r : rows - 1 - r;
@@ -248,11 +250,11 @@ void decodeRle(std::string_view b, std::size_t at, const Header &h,
     if (!palette.empty())
         std::fill(out.pixels.begin(), out.pixels.end(), palette[0]);
     std::size_t x = 0, y = 0; // y counts rows from the bottom
-    const auto put = [&](unsigned index) {
-        const std::uint32_t colour = paletteColour(palette, index);
-        if (x < w && y < rows)
-            out.pixels[(rows - 1 - y) * w + x] = colour;
-        ++x;
+    // How many of n pixels from the current position land in the picture; the rest
+    // run over the row's end and are dropped in one step.
+    const auto visible = [&](std::size_t n) { return y < rows && x < w ? std::min(n, w - x) : 0; };
+    const auto put = [&](std::size_t i, unsigned index) {
+        out.pixels[(rows - 1 - y) * w + x + i] = paletteColour(palette, index);
     };
     for (;;) {
         if (b.size() - at < 2) {
@@ -264,8 +266,13 @@ void decodeRle(std::string_view b, std::size_t at, const Header &h,
         const std::uint8_t value = std::uint8_t(b[at + 1]);
         at += 2;
         if (count > 0) { // a run of one value (two alternating nibbles in 4 bits)
-            for (std::size_t i = 0; i < count; ++i)
-                put(four ? (i % 2 ? value & 15 : value >> 4) : value);
+            paletteColour(palette, four ? value >> 4 : value);
+            if (four && count > 1)
+                paletteColour(palette, value & 15);
+            const std::size_t n = visible(count);
+            for (std::size_t i = 0; i < n; ++i)
+                put(i, four ? (i % 2 ? value & 15 : value >> 4) : value);
+            x += count;
         } else if (value == 0) { // end of line
             x = 0;
             ++y;
@@ -282,10 +289,16 @@ void decodeRle(std::string_view b, std::size_t at, const Header &h,
             const std::size_t bytes = four ? (n + 1) / 2 : n;
             if (b.size() - at < bytes)
                 damaged("RLE data cut short");
+            const std::size_t shown = visible(n);
             for (std::size_t i = 0; i < n; ++i) {
                 const std::uint8_t c = std::uint8_t(b[at + (four ? i / 2 : i)]);
-                put(four ? (i % 2 ? c & 15 : c >> 4) : c);
+                const unsigned index = four ? (i % 2 ? c & 15 : c >> 4) : c;
+                if (i < shown)
+                    put(i, index);
+                else
+                    paletteColour(palette, index);
             }
+            x += n;
             at =
                 std::min(at + bytes + bytes % 2, b.size()); // the padding may be missing at the end
         }
@@ -304,11 +317,17 @@ RgbImage decodeBmp(std::string_view bytes)
         damaged("pixel data starts past the end of the file");
     const std::vector<std::uint32_t> palette = readPalette(bytes, h, pixelsAt);
 
+    const bool rle = h.compression == BiRle8 || h.compression == BiRle4;
+    const std::size_t stride = (std::size_t(h.width) * h.bits + 31) / 32 * 4;
+    if (!rle && (bytes.size() - pixelsAt) / stride < std::size_t(std::abs(h.height)))
+        damaged("pixel data cut short: the file cannot hold the " + std::to_string(h.width)
+                + " x " + std::to_string(std::abs(h.height)) + " pixels it declares");
+
     RgbImage out;
     out.width = int(h.width);
     out.height = int(std::abs(h.height));
     out.pixels.assign(std::size_t(out.width) * std::size_t(out.height), 0);
-    if (h.compression == BiRle8 || h.compression == BiRle4)
+    if (rle)
         decodeRle(bytes, pixelsAt, h, palette, out);
     else
         decodeRows(bytes, pixelsAt, h, palette, out);

@@ -13,8 +13,10 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The resource file is compiled into a static library; referencing its initialiser here
 // makes sure the linker keeps it. Q_INIT_RESOURCE must be used outside any namespace.
@@ -29,9 +31,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Skin images are small pictures; a larger file is treated as an image that cannot be
-// loaded (the decoder limits the picture size a header may claim).
-constexpr std::uintmax_t MaxImageFileBytes = std::uintmax_t(160) << 20;
+// Skin images are small pictures; a larger file than the largest picture the decoder
+// takes (4 bytes a pixel, and room for headers and palette) is refused unread.
+constexpr std::uintmax_t MaxImageFileBytes = std::uintmax_t(MaxBmpPixels) * 4 + (1u << 16);
 
 // A skin name becomes a file name inside the Skins folder; a name that could point
 // anywhere else (a path separator or a NUL byte) names no skin at all.
@@ -76,8 +78,17 @@ std::string describe(const QString &file)
 // BMP, is damaged or claims an absurd size.
 QImage loadSkinImage(const QString &file)
 {
-    if (!QFileInfo(file).isFile())
+    const QFileInfo info(file);
+    if (!info.isFile())
         throw SkinError("No skin image " + describe(file));
+    // A refused image says why on stderr: the window shows the built-in face instead.
+    const auto refuse = [&](const std::string &why) {
+        std::fprintf(stderr, "tivora: skin image %s refused: %s\n", describe(file).c_str(),
+                     why.c_str());
+        return SkinError("Unable to load skin image " + describe(file) + ": " + why);
+    };
+    if (std::uintmax_t(info.size()) > MaxImageFileBytes)
+        throw refuse("larger than the limit of " + std::to_string(MaxImageFileBytes) + " bytes");
     std::string bytes;
     if (!readFile(pathFromQString(file), bytes, MaxImageFileBytes))
         throw SkinError("Unable to read skin image " + describe(file));
@@ -85,7 +96,7 @@ QImage loadSkinImage(const QString &file)
     try {
         decoded = decodeBmp(bytes);
     } catch (const BmpError &e) {
-        throw SkinError("Unable to load skin image " + describe(file) + ": " + e.what());
+        throw refuse(e.what());
     }
     QImage image(decoded.width, decoded.height, QImage::Format_RGB32);
     if (image.isNull())
@@ -99,11 +110,62 @@ QImage loadSkinImage(const QString &file)
     return image;
 }
 
+// The folders a skin file may be written in: the data folder, and the Skins folder
+// wherever it really is. A skin file that links anywhere else (a downloaded skin keeps
+// its archive's links) is read but never written.
+std::vector<fs::path> skinWriteFolders(const fs::path &dataDir)
+{
+    return {dataDir, skinsFolder(dataDir)};
+}
+
+// Which file the image in a skin bitmap was decoded from, and that file's state then: a
+// save reloads the image only when the file has changed since, so that a large image is
+// not decoded again at every save.
+struct ImageSource
+{
+    const QtBitmap *skin = nullptr;
+    fs::path file;
+    std::uintmax_t size = 0;
+    fs::file_time_type modified {};
+    bool operator==(const ImageSource &) const = default;
+};
+
+std::optional<ImageSource> &loadedImage()
+{
+    static std::optional<ImageSource> source;
+    return source;
+}
+
+std::optional<ImageSource> imageSource(const QtBitmap &skin, const QString &file)
+{
+    std::error_code ec;
+    ImageSource source;
+    source.skin = &skin;
+    source.file = fs::canonical(pathFromQString(file), ec);
+    if (!ec)
+        source.size = fs::file_size(source.file, ec);
+    if (!ec)
+        source.modified = fs::last_write_time(source.file, ec);
+    return ec ? std::nullopt : std::optional<ImageSource>(source);
+}
+
+void setSkinImage(QtBitmap &skin, const QImage &image, const std::optional<QString> &file = {})
+{
+    skin.setImage(image);
+    loadedImage() = file ? imageSource(skin, *file) : std::nullopt;
+}
+
 // Writes the image as a 24-bit BMP file, atomically, so that a failed write never
-// leaves a truncated image behind.
-void saveBmp24(const QImage &image, const QString &file)
+// leaves a truncated image behind. A file that leads outside the skin folders is left
+// alone, with a line on stderr.
+void saveBmp24(const QImage &image, const QString &file, const fs::path &dataDir)
 {
     const fs::path target = pathFromQString(file);
+    if (!staysInside(target, dataDir) && !staysInside(target, skinsFolder(dataDir))) {
+        std::fprintf(stderr, "tivora: not writing %s: it leads outside %s\n", target.c_str(),
+                     dataDir.c_str());
+        return;
+    }
     if (image.isNull() || !canWriteFile(target))
         throw SkinError("Unable to write to " + describe(file));
     QByteArray bytes;
@@ -136,7 +198,7 @@ void LoadSkin(const fs::path &dataDir, TOptions &options, QtBitmap &skin, int dp
 
     // The Skins folder, one level below the data folder.
     if (!QFileInfo(folderPath).isDir() && !QDir().mkdir(folderPath)) {
-        skin.setImage(builtInDefaultSkin().convertToFormat(QImage::Format_RGB32));
+        setSkinImage(skin, builtInDefaultSkin().convertToFormat(QImage::Format_RGB32));
         throw SkinError("Unable to create " + describe(folderPath));
     }
 
@@ -145,11 +207,12 @@ void LoadSkin(const fs::path &dataDir, TOptions &options, QtBitmap &skin, int dp
     const QString defaultIni = skinFileName(DefaultSkinName, ".ini");
     if (!findSkinFile(folder, defaultBmp)) {
         const QImage image = builtInDefaultSkin();
-        skin.setImage(image.convertToFormat(QImage::Format_RGB32));
-        saveBmp24(image, folder.filePath(defaultBmp));
+        setSkinImage(skin, image.convertToFormat(QImage::Format_RGB32));
+        saveBmp24(image, folder.filePath(defaultBmp), dataDir);
     }
     if (!findSkinFile(folder, defaultIni)) {
         IniFile ini(pathFromQString(folder.filePath(defaultIni)));
+        ini.confineWritesTo(skinWriteFolders(dataDir));
         writeDefaultSkinIni(ini);
         ini.close();
     }
@@ -174,7 +237,7 @@ void LoadSkin(const fs::path &dataDir, TOptions &options, QtBitmap &skin, int dp
     TOptions loaded = options;
     IniFile ini(pathFromQString(*paramFile));
     readSkinParameters(ini, loaded, image.width(), image.height(), dpi);
-    skin.setImage(image);
+    setSkinImage(skin, image, *imageFile);
     options = loaded;
 }
 
@@ -182,7 +245,7 @@ void useBuiltInSkin(TOptions &options, QtBitmap &skin, int dpi)
 {
     const QImage image = builtInDefaultSkin();
     builtInSkinParameters(options, image.width(), image.height(), dpi);
-    skin.setImage(image);
+    setSkinImage(skin, image);
 }
 
 void SaveSkin(const fs::path &dataDir, const TOptions &options, QtBitmap &skin)
@@ -193,11 +256,15 @@ void SaveSkin(const fs::path &dataDir, const TOptions &options, QtBitmap &skin)
     const QString imageName = skinFileName(options.Skin, ".bmp");
     const QString paramName = skinFileName(options.Skin, ".ini");
 
-    skin.setImage(
-        loadSkinImage(findSkinFile(folder, imageName).value_or(folder.filePath(imageName))));
+    // The image is decoded again only when its file changed since it was loaded.
+    const QString imageFile = findSkinFile(folder, imageName).value_or(folder.filePath(imageName));
+    const std::optional<ImageSource> source = imageSource(skin, imageFile);
+    if (!source || source != loadedImage())
+        setSkinImage(skin, loadSkinImage(imageFile), imageFile);
 
     IniFile ini(
         pathFromQString(findSkinFile(folder, paramName).value_or(folder.filePath(paramName))));
+    ini.confineWritesTo(skinWriteFolders(dataDir));
     writeSkinParameters(ini, options);
     ini.close();
 }

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -151,6 +153,16 @@ void readSkinParameters(const IniFile &ini, TOptions &options, int imageWidth, i
 
     readFields<TOptions>(ini, Section, SkinKeys, options,
                          textPositionDefaults(options, imageWidth, imageHeight, dpi), true);
+
+    // A cell larger than any screen would only make a huge window: refused.
+    for (auto [key, cell, fallback] : {std::tuple {"cWindth", &options.cWindth, builtIn.cWindth},
+                                       std::tuple {"cHeight", &options.cHeight, builtIn.cHeight}}) {
+        if (*cell <= MaxCellSide)
+            continue;
+        std::fprintf(stderr, "tivora: %s=%d in %s is over the limit of %d pixels; using %d\n",
+                     key, int(*cell), ini.path().c_str(), MaxCellSide, int(fallback));
+        *cell = fallback;
+    }
 }
 
 void writeSkinParameters(IniFile &ini, const TOptions &options)

@@ -9,6 +9,10 @@ class IniFile;
 
 inline constexpr const char *DefaultSkinName = "Default";
 
+// The largest cell side a parameter file may give (cWindth, cHeight); a larger one is
+// refused with a line on stderr and the built-in value is used.
+inline constexpr int MaxCellSide = 2048;
+
 // The default skin's parameter file: Info, then the ten keys it needs, in order.
 void writeDefaultSkinIni(IniFile &ini);
 

@@ -19,7 +19,8 @@ inline auto skinParameters(const TOptions &o)
 inline TOptions unusualSkin()
 {
     TOptions o;
-    o.cWindth = 65000, o.cHeight = 11, o.strlX = -7, o.strlY = 123456, o.h24 = true;
+    o.cWindth = 2048, o.cHeight = 11, // 2048: the largest cell side kept
+    o.strlX = -7, o.strlY = 123456, o.h24 = true;
     o.hLen = 65535, o.mLen = 1, o.sLen = 40000, o.hColor = 255, o.mColor = -1;
     o.sColor = 16777215;
     o.Digits = {"DejaVu Sans", 7, 65280, false, true, true, false};

@@ -473,6 +473,30 @@ std::size_t removeStaleTemporaryFiles(const fs::path &folder,
     return removed;
 }
 
+bool staysInside(const fs::path &file, const fs::path &folder)
+{
+    const fs::path target = resolveLinks(file);
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(target, ec)))
+        return false; // a chain too long to follow
+    const fs::path realFolder = fs::weakly_canonical(folder, ec);
+    if (ec)
+        return false;
+    fs::path real = fs::weakly_canonical(folderOf(target), ec);
+    if (ec)
+        return false;
+    real /= target.filename();
+    real = real.lexically_normal();
+    auto inner = real.begin();
+    for (auto part = realFolder.begin(); part != realFolder.end(); ++part, ++inner) {
+        if (part->empty() && std::next(part) == realFolder.end())
+            break; // a trailing separator
+        if (inner == real.end() || *inner != *part)
+            return false;
+    }
+    return inner != real.end();
+}
+
 bool isMissing(const fs::path &path)
 {
     struct stat st;

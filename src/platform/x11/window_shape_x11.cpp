@@ -86,9 +86,23 @@ void WindowShape::set(std::uintptr_t window, const QImage &mask, int top, int bo
         && (setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST
             || setup->bitmap_format_scanline_unit == 8)
         && rowBytes == mask.bytesPerLine();
-    const std::vector<std::uint8_t> converted =
-        sameLayout ? std::vector<std::uint8_t> {} : serverRows(mask, top, bottom, setup, rowBytes);
-    const std::uint8_t *data = sameLayout ? mask.constScanLine(top) : converted.data();
+    std::vector<std::uint8_t> converted;
+    if (sameLayout) {
+        // The bits past the width at the end of each row are padding the image never
+        // sets: they go to the server as zeros, not as whatever the memory held.
+        converted.resize(size_t(bottom - top) * size_t(rowBytes));
+        const int fullBytes = w / 8;
+        const auto lastBits = std::uint8_t((1u << (w % 8)) - 1); // LSB first: leftmost bits
+        for (int y = top; y < bottom; ++y) {
+            std::uint8_t *row = converted.data() + size_t(y - top) * size_t(rowBytes);
+            std::memcpy(row, mask.constScanLine(y), size_t(fullBytes));
+            if (lastBits)
+                row[fullBytes] = mask.constScanLine(y)[fullBytes] & lastBits;
+        }
+    } else {
+        converted = serverRows(mask, top, bottom, setup, rowBytes);
+    }
+    const std::uint8_t *data = converted.data();
     const size_t maxBytes = size_t(xcb_get_maximum_request_length(c)) * 4 - 24;
     const int bandRows = std::max(1, int(maxBytes / size_t(rowBytes)));
     for (int y = top; y < bottom; y += bandRows) {
