@@ -104,3 +104,25 @@ TEST(Bmp, RefusesDamagedFiles)
     for (const auto &[name, file] : cases)
         EXPECT_THROW(decodeBmp(file), BmpError) << name;
 }
+
+TEST(Bmp, RefusesPicturesOverTheLimitOrLargerThanTheFile)
+{
+    const std::string tiny(64, '\0');
+    const std::pair<std::string, const char *> cases[] = {
+        {bmp(16384, 2048, 24, 0, {}, tiny), "over the limit of 4096 x 4096"},
+        {bmp(4097, 1, 24, 0, {}, tiny), "over the limit of 4096 x 4096"},
+        {bmp(1, 4097, 24, 0, {}, tiny), "over the limit of 4096 x 4096"},
+        {bmp(4096, 4096, 24, 0, {}, tiny), "cannot hold the 4096 x 4096 pixels"},
+        {bmp(4096, 2, 8, 0, Palette, std::string(4096, '\0')), "cannot hold the 4096 x 2"},
+    };
+    for (const auto &[file, why] : cases) {
+        try {
+            decodeBmp(file);
+            ADD_FAILURE() << why;
+        } catch (const BmpError &e) {
+            EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(decodeBmp(bmp(4096, 1, 24, 0, {}, std::string(3 * 4096, '\x10'))).pixels.size(),
+              4096u);
+}

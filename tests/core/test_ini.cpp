@@ -576,3 +576,49 @@ TEST_F(IniFiles, HundredThousandKeysLoadAndStayAddressable)
     EXPECT_EQ(ini.readInteger("Tivora", "Clock_17777_m", 0), 30);
     EXPECT_EQ(ini.readInteger("Last", "x", -1), 1);
 }
+
+// A file confined to folders is written only while its real path lies in one of them.
+TEST_F(IniFiles, ConfinedWritesNeverLeaveTheFolders)
+{
+    const auto data = dir / "data";
+    const auto outside = dir / "outside";
+    std::filesystem::create_directories(data);
+    std::filesystem::create_directories(outside / "skins");
+    std::filesystem::create_directory_symlink(outside / "skins", data / "Skins");
+    const std::string text = "[A]\nx=1\n";
+    struct Case
+    {
+        std::filesystem::path file;
+        std::filesystem::path link; // what the file links to; empty: a plain file
+        std::filesystem::path target; // where the text really is
+        bool written;
+    };
+    const Case cases[] = {
+        {data / "plain.ini", {}, data / "plain.ini", true},
+        {data / "inner.ini", "plain2.ini", data / "plain2.ini", true},
+        {data / "Skins" / "s.ini", {}, outside / "skins" / "s.ini", true},
+        {data / "escape.ini", outside / "t1.ini", outside / "t1.ini", false},
+        {data / "updown.ini", "../outside/t2.ini", outside / "t2.ini", false},
+        {data / "chain.ini", "escape2.ini", outside / "t3.ini", false},
+        {data / "dangling.ini", outside / "new.ini", outside / "new.ini", false},
+    };
+    std::filesystem::create_symlink(outside / "t3.ini", data / "escape2.ini");
+    for (const Case &c : cases) {
+        const bool exists = c.target != outside / "new.ini";
+        if (exists)
+            put(c.target, text);
+        if (!c.link.empty())
+            std::filesystem::create_symlink(c.link, c.file);
+        IniFile ini(c.file);
+        ini.confineWritesTo({data, data / "Skins"});
+        ini.writeString("A", "x", "2");
+        ini.eraseSection("B");
+        ini.close();
+        if (c.written)
+            EXPECT_EQ(get(c.target), "[A]\nx=2\n") << c.file;
+        else if (exists)
+            EXPECT_EQ(get(c.target), text) << c.file;
+        else
+            EXPECT_FALSE(std::filesystem::exists(c.target)) << c.file;
+    }
+}

@@ -187,3 +187,37 @@ TEST_F(Language, WriteFailureEndsThePassAndTheNextCreationTriesAgain)
     ApplyLanguage(file(), w);
     EXPECT_EQ(component(w, "GroupBox1").caption, "Часы");
 }
+
+// A section counts as present by any of its keys; a file over the size limit, or one
+// that links out of the data folder, is never written.
+TEST_F(Language, OnlyAMissingSectionInAFileOfTheDataFolderGetsTheTemplate)
+{
+    const auto data = dir / "data";
+    const auto elsewhere = dir / "elsewhere.lng";
+    std::filesystem::create_directory(data);
+    struct Case
+    {
+        const char *what;
+        std::string text;
+        bool linkedOut;
+        const char *label; // Label1's caption afterwards
+    };
+    const Case cases[] = {
+        {"section by one component key", "[Form2]\nLabel1=City\n", false, "City"},
+        {"over 4 MB", "[Form2]\nLabel1=City\n" + std::string(4 << 20, ';'), false, "Город"},
+        {"linked out, section missing", "[Other]\nk=1\n", true, "Город"},
+        {"linked out, section there", "[Form2]\nLabel1=City\n", true, "City"},
+    };
+    for (const Case &c : cases) {
+        const auto file = languageFile(data);
+        std::filesystem::remove(file);
+        const auto target = c.linkedOut ? elsewhere : file;
+        put(target, c.text);
+        if (c.linkedOut)
+            std::filesystem::create_symlink(elsewhere, file);
+        LangWindow w = dialog();
+        ApplyLanguage(file, w);
+        EXPECT_EQ(component(w, "Label1").caption, c.label) << c.what;
+        EXPECT_EQ(get(target), c.text) << c.what;
+    }
+}

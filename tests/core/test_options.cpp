@@ -197,6 +197,7 @@ TEST_F(CityList, ReadsTheZoneTableInFileOrderWithStandardOffsets)
         "AR\tArgentina\n");
     put(dir / "zone.tab",
         "# comment\n\n"
+        "#RU\t+0000+00000\tEurope/Moscow\ta commented-out line holding tabs\n"
         "US\t+404251-0740023\tAmerica/New_York\tEastern (most areas)\n"
         "RU\t+554521+0373704\tEurope/Moscow\tMSK+00 - Moscow area\n"
         "IN\t+2232+08822\tAsia/Kolkata\n"

@@ -1,4 +1,5 @@
 #include "app/widget_model.h"
+#include "model/time_zones.h"
 #include "core/test_base_support.h"
 
 #include <stdexcept>
@@ -158,4 +159,27 @@ TEST(ModelRules, SmallDecisions)
         EXPECT_EQ(WidgetModel::timeSeparatorOf(format), separator) << format;
 
     EXPECT_EQ(WidgetModel::backgroundColor(nullptr), White);
+}
+
+TEST(ModelRules, ZoneNamesAreTzPathsWithoutDotParts)
+{
+    const std::pair<std::string, bool> names[] = {
+        {"Europe/Paris", true},
+        {"America/Argentina/Buenos_Aires", true},
+        {"Etc/GMT+5", true},
+        {"Etc/GMT-14.x", true},
+        {std::string(128, 'a'), true},
+        {std::string(129, 'a'), false},
+        {"", false},
+        {".", false},
+        {"Europe/.", false},
+        {"./Paris", false},
+        {"Europe/../../etc/passwd", false},
+        {"/Europe/Paris", false},
+        {"Europe//Paris", false},
+        {"Europe/Paris/", false},
+        {"Europe/Par is", false},
+    };
+    for (const auto &[name, valid] : names)
+        EXPECT_EQ(isZoneName(name), valid) << name;
 }
