@@ -81,10 +81,9 @@ QImage loadSkinImage(const QString &file)
     const QFileInfo info(file);
     if (!info.isFile())
         throw SkinError("No skin image " + describe(file));
-    // A refused image says why on stderr: the window shows the built-in face instead.
+    // The reason names the file and the limit; start-up passes it on to stderr when it
+    // draws the built-in face instead.
     const auto refuse = [&](const std::string &why) {
-        std::fprintf(stderr, "tivora: skin image %s refused: %s\n", describe(file).c_str(),
-                     why.c_str());
         return SkinError("Unable to load skin image " + describe(file) + ": " + why);
     };
     if (std::uintmax_t(info.size()) > MaxImageFileBytes)
