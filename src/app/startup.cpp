@@ -7,6 +7,7 @@
 #include "base/interrupted_saves.h"
 #include "base/paths.h"
 #include "i18n/language.h"
+#include "i18n/shipped_languages.h"
 #include "platform/file_access.h"
 #include "platform/process.h"
 #include "platform/session_bus.h"
@@ -95,7 +96,29 @@ private:
 };
 
 constexpr const char *Usage =
-    "usage: tivora [/close] | tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS]";
+    "usage: tivora [/close] | tivora --language CODE | "
+    "tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS] | tivora --help | tivora --version";
+
+constexpr const char *Help =
+    "usage: tivora [OPTION]\n"
+    "Shows a grid of clock faces, one for the local time and one for every time offset\n"
+    "configured, in one borderless window on the X11 desktop.\n"
+    "\n"
+    "  /close                 close every other running Tivora first (each saves its\n"
+    "                         settings), then start with the settings they left\n"
+    "  --language CODE        install the translation CODE (en, de, fr, es) as the\n"
+    "                         language file, keeping the old one as langfile.lng.bak,\n"
+    "                         and start; ru removes it, so the built-in Russian texts show\n"
+    "  --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS]\n"
+    "                         paint the clock grid once (at the given local time) into a\n"
+    "                         PNG picture and exit; needs no display, writes no settings\n"
+    "  -h, --help             show this help and exit\n"
+    "  --version              show the version and exit\n"
+    "\n"
+    "Only the first argument is looked at. SIGTERM closes the widget as its menu item\n"
+    "\"Выход\" (exit) does: the settings are saved.\n"
+    "Environment: TIVORA_HOME names the folder for all files; TIVORA_DEBUG, when set,\n"
+    "prints dropped errors and tick times to stderr.\n";
 
 // A local date and time, with the local zone's offset from UTC at that time.
 std::optional<LocalDateTime> parseLocalTime(const std::string &text)
@@ -120,8 +143,19 @@ bool hasDisplayName()
 bool triedDisplay = false;
 bool choosePlatform(bool snapshot)
 {
-    if (std::getenv("QT_QPA_PLATFORM"))
-        return true;
+    if (const char *platform = std::getenv("QT_QPA_PLATFORM"); platform && *platform) {
+        // A list such as "xcb;offscreen" that names xcb is kept, and so is a snapshot's
+        // explicit offscreen; anything else (wayland, a desktop session's default) could
+        // not place the widget, or not start at all.
+        const QByteArray named(platform);
+        if (named.split(';').contains("xcb") || (snapshot && named == "offscreen"))
+            return true;
+        std::fprintf(stderr,
+                     "tivora: QT_QPA_PLATFORM=%s replaced by xcb: Tivora is an X11 program "
+                     "(XWayland serves Wayland desktops)\n",
+                     platform);
+        qunsetenv("QT_QPA_PLATFORM");
+    }
     if (hasDisplayName()) {
         qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
         triedDisplay = true;
@@ -198,6 +232,15 @@ int runSnapshot(char *program, StartupContext context, const SnapshotRequest &re
 
 int runTivora(int argc, char **argv)
 {
+    // Answered before anything is looked up or written.
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(Help, stdout);
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("tivora %s\n", TIVORA_VERSION);
+        return 0;
+    }
     std::filesystem::path executable = ownExecutable();
     if (executable.empty())
         executable = std::filesystem::absolute(argv[0]);
@@ -238,10 +281,34 @@ int runTivora(int argc, char **argv)
         return runSnapshot(argv[0], context, request);
     }
 
+    const std::filesystem::path langFile = languageFile(context.dataDir);
+    if (!args.empty() && args[0] == "--language") {
+        if (args.size() != 2 || !isLanguageCode(args[1])) {
+            std::fprintf(stderr, "tivora: --language takes one of en, de, fr, es, ru\n%s\n",
+                         Usage);
+            return 2;
+        }
+        const std::string error =
+            installLanguage(langFile, args[1], shippedLanguageFolders(executable));
+        if (!error.empty()) {
+            std::fprintf(stderr, "tivora: cannot install the language %s: %s\n",
+                         args[1].c_str(), error.c_str());
+            return 1;
+        }
+    }
+
     // First start: write the manifest, start anew without arguments and end.
     const std::filesystem::path manifest = manifestFile(context.dataDir, executable);
     std::error_code ec;
     if (!std::filesystem::exists(manifest, ec)) {
+        // An installed program speaks the user's language from the start; a failure
+        // leaves the built-in texts, as before.
+        const LocaleVariables locale {std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
+                                      std::getenv("LANG")};
+        const std::string language =
+            firstStartLanguage(folder.perUser, !isMissing(langFile), locale);
+        if (!language.empty())
+            installLanguage(langFile, language, shippedLanguageFolders(executable));
         if (!canWriteFile(manifest) || !writeFileAtomically(manifest, manifestText()))
             return showStartupError(argv[0], "Cannot create file " + manifest.string());
         setHiddenSystemArchive(manifest);

@@ -42,7 +42,7 @@ bool WidgetModel::save(WidgetView &view)
         view.saveSkin();
         return true;
     } catch (...) {
-        view.warn("Warning", LangMessages.text(1));
+        view.warn(LangMessages.text(WarningTitle), LangMessages.text(SaveFailedMessage));
         return false;
     }
 }

@@ -5,6 +5,11 @@ namespace tivora {
 MessageTable::MessageTable()
     : m_texts {
         "Не удалось сохранить настройки", // 1: the settings could not be saved
+        "Шрифт", // 2: font
+        "Цвет:", // 3: colour
+        "Выбрать...", // 4: choose
+        "Цвет", // 5: colour
+        "Warning", // 6: the warning box's title, as the desktop names it
     }
 { }
 

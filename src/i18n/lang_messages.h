@@ -5,6 +5,17 @@
 
 namespace tivora {
 
+// The numbers of the messages: texts the program shows outside its windows' own
+// controls. Each is key "Lang%.2d" of the language file's "Lang" section.
+enum Message : int {
+    SaveFailedMessage = 1, // the warning when the settings cannot be saved
+    FontChooserTitle = 2,
+    FontColorLabel = 3, // the font chooser's colour row
+    FontColorButton = 4,
+    ColorChooserTitle = 5,
+    WarningTitle = 6, // the title of the warning box
+};
+
 // Localized message texts, numbered from 1, holding the built-in texts until the
 // language file replaces them. The main window keeps one as its `LangMessages`.
 class MessageTable

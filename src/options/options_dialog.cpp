@@ -272,7 +272,8 @@ Form2::Form2(WidgetModel &model, TForm1 &main, TimeZoneSource zones)
                       212, 381);
     buildClockBox();
     buildViewBox();
-    skinEditor = new SkinEditor(main, GroupBox2, GroupBox3, {}, this);
+    skinEditor =
+        new SkinEditor(main, GroupBox2, GroupBox3, withDefaultChoosers({}, model.LangMessages), this);
     Button5 = skinEditor->Button5;
     applyTabOrder();
 
@@ -390,8 +391,8 @@ void Form2::FormCreate()
         move(centred.topLeft());
     }
     applyLanguage(this, languageFile(m_model.dataDir()));
-    // The labels of the two boxes have no size of their own: they fit their text.
-    for (QGroupBox *box : {GroupBox1, GroupBox2})
+    // The labels of the boxes have no size of their own: they fit their (translated) text.
+    for (QGroupBox *box : {GroupBox1, GroupBox2, GroupBox3})
         for (QLabel *l : box->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
             l->adjustSize();
 }

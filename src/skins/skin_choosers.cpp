@@ -28,10 +28,17 @@ std::int32_t fromQColor(const QColor &c)
     return Color {std::uint8_t(c.red()), std::uint8_t(c.green()), std::uint8_t(c.blue())}.ref();
 }
 
-std::optional<std::int32_t> chooseColor(std::int32_t current, QWidget *parent)
+QString message(const MessageTable &texts, Message n)
+{
+    return QString::fromStdString(texts.text(n));
+}
+
+std::optional<std::int32_t> chooseColor(std::int32_t current, QWidget *parent,
+                                        const MessageTable &texts)
 {
     QColorDialog dialog(toQColor(current), parent);
     dialog.setObjectName("cd1");
+    dialog.setWindowTitle(message(texts, ColorChooserTitle));
     // The toolkit's own dialog always shows the custom colours, unlike some desktop ones.
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted || !dialog.selectedColor().isValid())
@@ -43,9 +50,10 @@ std::optional<std::int32_t> chooseColor(std::int32_t current, QWidget *parent)
     return fromQColor(chosen);
 }
 
-std::optional<FontSpec> chooseFont(const FontSpec &current, QWidget *parent)
+std::optional<FontSpec> chooseFont(const FontSpec &current, QWidget *parent,
+                                   const MessageTable &texts)
 {
-    FontColorDialog dialog(current, parent);
+    FontColorDialog dialog(current, parent, texts);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.chosenFont();
@@ -53,12 +61,16 @@ std::optional<FontSpec> chooseFont(const FontSpec &current, QWidget *parent)
 
 } // namespace
 
-SkinChoosers withDefaultChoosers(SkinChoosers choosers)
+SkinChoosers withDefaultChoosers(SkinChoosers choosers, MessageTable texts)
 {
     if (!choosers.font)
-        choosers.font = chooseFont;
+        choosers.font = [texts](const FontSpec &current, QWidget *parent) {
+            return chooseFont(current, parent, texts);
+        };
     if (!choosers.color)
-        choosers.color = chooseColor;
+        choosers.color = [texts](std::int32_t current, QWidget *parent) {
+            return chooseColor(current, parent, texts);
+        };
     return choosers;
 }
 
@@ -89,14 +101,15 @@ FontSpec fromChooserFont(const QFont &font, std::int32_t color)
     return result;
 }
 
-FontColorDialog::FontColorDialog(const FontSpec &font, QWidget *parent)
+FontColorDialog::FontColorDialog(const FontSpec &font, QWidget *parent, MessageTable texts)
     : QDialog(parent),
       m_fonts(new QFontDialog(this)),
       m_colorButton(new QPushButton(this)),
+      m_texts(std::move(texts)),
       m_color(font.color)
 {
     setObjectName("fd1");
-    setWindowTitle(QStringLiteral("Шрифт"));
+    setWindowTitle(message(m_texts, FontChooserTitle));
     // The font chooser is embedded as a plain widget; this dialog supplies the buttons.
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
@@ -108,9 +121,9 @@ FontColorDialog::FontColorDialog(const FontSpec &font, QWidget *parent)
     shown.setFamily(m_shownFamily);
     m_fonts->setCurrentFont(shown);
 
-    auto *colorLabel = new QLabel(QStringLiteral("Цвет:"), this);
+    auto *colorLabel = new QLabel(message(m_texts, FontColorLabel), this);
     m_colorButton->setObjectName("fontColor");
-    m_colorButton->setText(QStringLiteral("Выбрать..."));
+    m_colorButton->setText(message(m_texts, FontColorButton));
     colorLabel->setBuddy(m_colorButton);
     connect(m_colorButton, &QPushButton::clicked, this, &FontColorDialog::pickColor);
     setChosenColor(m_color);
@@ -147,7 +160,7 @@ void FontColorDialog::setChosenColor(std::int32_t color)
 
 void FontColorDialog::pickColor()
 {
-    if (const auto chosen = chooseColor(m_color, this))
+    if (const auto chosen = chooseColor(m_color, this, m_texts))
         setChosenColor(*chosen);
 }
 

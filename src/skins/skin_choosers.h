@@ -1,5 +1,6 @@
 #pragma once
 
+#include "i18n/lang_messages.h"
 #include "model/options.h"
 
 #include <QDialog>
@@ -23,8 +24,9 @@ struct SkinChoosers
     std::function<std::optional<std::int32_t>(std::int32_t current, QWidget *parent)> color;
 };
 
-// The desktop's choosers for every member left empty.
-SkinChoosers withDefaultChoosers(SkinChoosers choosers);
+// The desktop's choosers for every member left empty, with their titles and the font
+// chooser's colour row taken from the messages.
+SkinChoosers withDefaultChoosers(SkinChoosers choosers, MessageTable texts = {});
 
 // A font chooser that also picks the text colour: the toolkit's font chooser (face,
 // style, size, underline, strike-out) with a colour button below it.
@@ -32,7 +34,8 @@ class FontColorDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit FontColorDialog(const FontSpec &font, QWidget *parent = nullptr);
+    explicit FontColorDialog(const FontSpec &font, QWidget *parent = nullptr,
+                             MessageTable texts = {});
 
     FontSpec chosenFont() const;
     std::int32_t chosenColor() const { return m_color; }
@@ -43,6 +46,7 @@ private:
 
     QFontDialog *m_fonts;
     QPushButton *m_colorButton;
+    MessageTable m_texts;
     std::int32_t m_color;
     std::string m_givenName; // the face name the skin asked for
     QString m_shownFamily; // the installed face shown for it

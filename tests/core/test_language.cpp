@@ -8,6 +8,10 @@ using Kind = ComponentKind;
 
 namespace {
 
+// The template of the messages after the first, in the order they are written.
+const std::string MoreMessages =
+    "Lang02=Шрифт\nLang03=Цвет:\nLang04=Выбрать...\nLang05=Цвет\nLang06=Warning\n";
+
 class Language : public tivora::testing::ScratchFolder
 {
 protected:
@@ -74,6 +78,7 @@ TEST_F(Language, FirstCreationWritesEachWindowsTemplateInOrderAndReadsItBack)
     EXPECT_EQ(get(file()),
               "[Form1]\nForm1=Form1\n"
               "[Lang]\nLang01=Не удалось сохранить настройки\n"
+                  + MoreMessages +
               "[Menu]\nN11=Показать\nN1=Настройки\nN4=Выход\n"
               "[Form2]\nForm2=Опции\nButton1=OK\nButton1_h=\nGroupBox1= Часы \n"
               "Label1=Город\nLabel1_h=\nlb1_h=\nCheckBox1=Поверх\nCheckBox1_h=\n"
@@ -140,7 +145,8 @@ TEST_F(Language, MainWindowMessagesAndMenu)
          "[Lang]\nLang01=Cannot save\n[Menu]\nN1=Settings\nN4=Quit\n",
          "Cannot save",
          {"Показать", "Settings", "-", "Quit"},
-         "[Lang]\nLang01=Cannot save\n[Menu]\nN1=Settings\nN4=Quit\nN11=Показать\n"
+         "[Lang]\nLang01=Cannot save\n" + MoreMessages
+             + "[Menu]\nN1=Settings\nN4=Quit\nN11=Показать\n"
          "[Form1]\nForm1=Form1\n"},
         {"empty message stays empty",
          "[Form1]\nForm1=Clock\n[Lang]\nLang01=\n",

@@ -26,8 +26,8 @@ before=$(staged)
 cd "$stage/usr/bin"
 
 # First start: the manifest goes to the per-user folder, made for the owner only, and
-# the program starts itself anew.
-"$TIVORA" >>"$WORK/tivora.log" 2>&1 &
+# the program starts itself anew, in the user's language.
+LC_ALL= LC_MESSAGES= LANG=de_DE.UTF-8 "$TIVORA" >>"$WORK/tivora.log" 2>&1 &
 PIDS+=($!)
 wait_exit "$!" 0
 cmp <(printf '%s\r\n' "$(expected_manifest)") "$data/tivora.manifest" \
@@ -52,4 +52,5 @@ wait_exit "$second" 0
 elsewhere=$(find "$HOME" -type f ! -path "$data/*")
 [ -z "$elsewhere" ] || fail "files written outside the per-user folder: $elsewhere"
 [ "$(staged)" = "$before" ] || fail "the installed files changed"
+cmp -s "$stage/usr/share/tivora/lang/de.lng" "$data/langfile.lng" || fail "German not installed"
 echo "install: ok"

@@ -24,10 +24,10 @@ wait_until "the panel to slide in" square_shows "#000000"
 click_at 353 27 # the cell width
 xdotool key ctrl+a type 200
 click_at 385 196 # the hour hand's square
-wait_until "the colour chooser" has_window "$pid" "Select Color"
+wait_until "the colour chooser" has_window "$pid" "Цвет"
 xdotool key alt+h ctrl+a type '#ff0000'
 xdotool key Return
-wait_until "the colour chooser to close" bash -c "! xdotool search --all --pid $pid --name '^Select Color\$' | grep -q ."
+wait_until "the colour chooser to close" bash -c "! xdotool search --all --pid $pid --name '^Цвет\$' | grep -q ."
 wait_until "the square to turn red" square_shows "#FF0000"
 click_at 267 363 # "Изменить скин"
 

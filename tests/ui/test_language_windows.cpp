@@ -3,6 +3,8 @@
 #include "app/main_window.h"
 #include "base/ini_file.h"
 #include "i18n/qt_language.h"
+#include "i18n/shipped_languages.h"
+#include "options/options_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -317,4 +319,28 @@ TEST_F(LanguageWindows, EachAboutChoiceOpensANewModalWindowAndDisablesItsItem)
     }
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_TRUE(seen[0].isNull() && seen[1].isNull()) << "each window is destroyed on close";
+}
+
+// The template comes from the windows themselves, so a control added to any of them
+// without a translation in every shipped language file fails here.
+TEST_F(LanguageWindows, EveryShippedTranslationHoldsEveryTemplateKey)
+{
+    TForm1 &f = createMain();
+    delete createAbout(f.N2).data();
+    delete new Form2(f.model(), f, TimeZoneSource {});
+    IniFile templ(langFile());
+    const fs::path shipped = fs::path(TIVORA_SOURCE_DIR) / "lang";
+    for (const std::string &code : shippedLanguages()) {
+        IniFile translation(shipped / (code + ".lng"));
+        for (const char *section : {"Form1", "Lang", "Menu", "Form3", "Form2"}) {
+            const Keys keys = templ.keys(section);
+            EXPECT_GT(keys.size(), 0u) << section;
+            EXPECT_EQ(translation.keys(section), keys) << code << " " << section;
+            for (const std::string &key : keys) {
+                if (!templ.readString(section, key, "").empty())
+                    EXPECT_NE(translation.readString(section, key, ""), "")
+                        << code << " " << section << " " << key;
+            }
+        }
+    }
 }

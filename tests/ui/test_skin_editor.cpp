@@ -289,3 +289,13 @@ TEST(FontColorDialog, ConfirmedUnchangedGivesTheFontBackWithItsColour)
         EXPECT_EQ(dialog.chosenFont().color, 65536);
     }
 }
+
+TEST(FontColorDialog, TakesItsTextsFromTheMessages)
+{
+    MessageTable texts;
+    texts.setText(FontChooserTitle, "Font");
+    texts.setText(FontColorButton, "Choose...");
+    FontColorDialog dialog(FontSpec {}, nullptr, texts);
+    EXPECT_EQ(dialog.windowTitle(), "Font");
+    EXPECT_EQ(dialog.findChild<QPushButton *>("fontColor")->text(), "Choose...");
+}
