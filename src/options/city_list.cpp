@@ -83,8 +83,8 @@ std::vector<CityZone> readCityZones(const fs::path &zoneinfoFolder,
         // first letters finds it.
         const std::string_view comment = fields.size() >= 4 ? fields[3] : std::string_view();
         std::string name = zoneCityName(zoneId, comment) + ", "
-            + (country != countries.end() ? country->second : code) + " ("
-            + utcOffsetText(*offset) + ")";
+            + (country != countries.end() ? country->second : code) + " (" + utcOffsetText(*offset)
+            + ")";
         if (!isValidUtf8(name))
             name = cp1251ToUtf8(name);
         zones.push_back({zoneId, std::move(name), -*offset});
