@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/snap.h"
 #include "render/clock_time.h"
 
 #include <QRect>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 namespace tivora {
 
@@ -30,7 +32,7 @@ struct DesktopServices
     std::function<void(const QString &title, const QString &text)> warning;
     std::function<LocalDateTime()> now;
     std::function<std::int64_t()> clockMs; // the wall clock, milliseconds since the epoch
-    std::function<QRect()> workArea; // the primary screen without panels
+    std::function<std::vector<ScreenArea>()> screens; // each screen, with its work area
 };
 
 } // namespace tivora

@@ -53,10 +53,15 @@ DesktopServices withDefaults(DesktopServices s)
         s.now = localTimeNow;
     if (!s.clockMs)
         s.clockMs = wallClockMs;
-    if (!s.workArea)
-        s.workArea = [] {
-            const QScreen *screen = QGuiApplication::primaryScreen();
-            return screen ? screen->availableGeometry() : QRect();
+    if (!s.screens)
+        s.screens = [] {
+            const auto box = [](const QRect &r) {
+                return Box {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+            };
+            std::vector<ScreenArea> screens;
+            for (const QScreen *screen : QGuiApplication::screens())
+                screens.push_back({box(screen->geometry()), box(screen->availableGeometry())});
+            return screens;
         };
     return s;
 }
@@ -139,6 +144,8 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     createMenu();
     setBuiltInTexts(this, Texts);
+    if (!m_context.snapshot)
+        watchScreens();
 
     guarded([this] { FormCreate(); });
 }
@@ -186,6 +193,47 @@ void TForm1::createMenu()
             [this](QPoint at) { PopupMenu1->popup(at); });
 }
 
+void TForm1::watchScreens()
+{
+    // A screen added, removed or resized may leave the widget where no one can reach
+    // it. The check waits for the toolkit to finish the change, and runs once for the
+    // several signals one change gives.
+    auto *check = new QTimer(this);
+    check->setSingleShot(true);
+    check->setInterval(0);
+    connect(check, &QTimer::timeout, this, [this] { guarded([this] { keepOnScreen(); }); });
+    const auto watch = [this, check](QScreen *screen) {
+        connect(screen, &QScreen::geometryChanged, check, qOverload<>(&QTimer::start));
+        connect(screen, &QScreen::availableGeometryChanged, check, qOverload<>(&QTimer::start));
+    };
+    for (QScreen *screen : QGuiApplication::screens())
+        watch(screen);
+    auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    if (!app)
+        return;
+    connect(app, &QGuiApplication::screenAdded, this, [watch, check](QScreen *screen) {
+        watch(screen);
+        check->start();
+    });
+    connect(app, &QGuiApplication::screenRemoved, check, qOverload<>(&QTimer::start));
+}
+
+void TForm1::keepOnScreen()
+{
+    const Position p = keepReachable({x(), y()}, width(), height(), m_services.screens());
+    if (p != Position {x(), y()})
+        move(p.left, p.top);
+}
+
+void TForm1::takeFocusBack()
+{
+    // Closing a window of the program leaves the keyboard to whatever the window
+    // manager picks; the widget asks for it again, unless another of its windows is
+    // still open.
+    if (isVisible() && !QApplication::activeModalWidget())
+        activateWindow();
+}
+
 void TForm1::FormCreate()
 {
     // Instance control: close every other instance before the settings are read, so
@@ -228,6 +276,7 @@ void TForm1::warn(const std::string &title, const std::string &text)
         return;
     }
     m_services.warning(QString::fromStdString(title), QString::fromStdString(text));
+    takeFocusBack();
 }
 
 void TForm1::closeForTermination()
@@ -477,11 +526,13 @@ void TForm1::N1Click()
         auto *dialog = new Form2(m_model, *this);
         dialog->exec();
     });
+    takeFocusBack();
 }
 
 void TForm1::N2Click()
 {
     guarded([this] { (new Form3(this, languageFile(m_model.dataDir()), N2))->exec(); });
+    takeFocusBack();
 }
 
 void TForm1::N4Click()
@@ -497,6 +548,8 @@ void TForm1::FormShow()
         if (!m_context.snapshot)
             tr1->show();
         SetFormSize();
+        if (!m_context.snapshot)
+            keepOnScreen();
         // The first picture is painted before the window is mapped: fonts are loaded
         // and texts measured now, and a see-through window gets its shape before it
         // first shows.
@@ -584,11 +637,9 @@ void TForm1::mouseMoveEvent(QMouseEvent *event)
         return;
     guarded([&] {
         const QPoint cursor = event->globalPosition().toPoint();
-        const QRect a = m_services.workArea();
-        const WorkArea area {a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
         const Position p =
-            snapToWorkArea({cursor.x() - m_pressPoint.x(), cursor.y() - m_pressPoint.y()}, width(),
-                           height(), area);
+            snapToScreens({cursor.x() - m_pressPoint.x(), cursor.y() - m_pressPoint.y()}, width(),
+                          height(), m_services.screens());
         move(p.left, p.top);
     });
 }

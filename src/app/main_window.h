@@ -111,6 +111,10 @@ private:
     void FormShow();
     void FormClose();
     void createMenu();
+    void watchScreens();
+    // Moves the widget onto the nearest screen when too little of it shows on any.
+    void keepOnScreen();
+    void takeFocusBack();
     QRegion record(const LocalDateTime &time);
     void updateOpacity();
     // Brings the see-through shape up to date where the picture was painted, reading the

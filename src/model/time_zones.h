@@ -27,4 +27,11 @@ public:
 // looked up as a file below the zone folder without leaving it.
 bool isZoneName(std::string_view name);
 
+// The city a zone is named after, as people write it: the last part of the zone name
+// with spaces for underscores ("America/Argentina/Buenos_Aires" gives "Buenos Aires").
+// A zone table comment that spells the same name with other blanks and marks gives its
+// spelling ("Dumont-d'Urville"), and so do a few names the zone name cannot spell
+// ("St John's").
+std::string zoneCityName(std::string_view zone, std::string_view comment = {});
+
 } // namespace tivora

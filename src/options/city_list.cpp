@@ -2,6 +2,7 @@
 
 #include "base/int_text.h"
 #include "base/text_encoding.h"
+#include "model/time_zones.h"
 #include "options/clock_lines.h"
 
 #include <algorithm>
@@ -48,15 +49,6 @@ std::map<std::string, std::string> readCountries(const fs::path &file)
     return countries;
 }
 
-// "America/Argentina/Buenos_Aires" is shown as "Buenos Aires".
-std::string cityName(std::string_view zoneId)
-{
-    const std::size_t slash = zoneId.rfind('/');
-    std::string city(slash == std::string_view::npos ? zoneId : zoneId.substr(slash + 1));
-    std::replace(city.begin(), city.end(), '_', ' ');
-    return city;
-}
-
 } // namespace
 
 std::string utcOffsetText(int minutesEast)
@@ -87,8 +79,12 @@ std::vector<CityZone> readCityZones(const fs::path &zoneinfoFolder,
             continue;
         const std::string code(fields[0]);
         const auto country = countries.find(code);
-        std::string name = "(" + utcOffsetText(*offset) + ") " + cityName(zoneId) + ", "
-            + (country != countries.end() ? country->second : code);
+        // Named city first, so that the sorted list runs by city and typing a city's
+        // first letters finds it.
+        const std::string_view comment = fields.size() >= 4 ? fields[3] : std::string_view();
+        std::string name = zoneCityName(zoneId, comment) + ", "
+            + (country != countries.end() ? country->second : code) + " (" + utcOffsetText(*offset)
+            + ")";
         if (!isValidUtf8(name))
             name = cp1251ToUtf8(name);
         zones.push_back({zoneId, std::move(name), -*offset});

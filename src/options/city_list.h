@@ -18,7 +18,7 @@ using StandardOffsetLookup = std::function<std::optional<int>(const std::string 
 struct CityZone
 {
     std::string zoneId;
-    std::string displayName; // "(UTC+05:30) Kolkata, India"
+    std::string displayName; // "Kolkata, India (UTC+05:30)"
     int bias = 0;
     bool operator==(const CityZone &) const = default;
 };

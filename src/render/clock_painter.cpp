@@ -123,7 +123,11 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
     }
     if (o.ShowDesc) {
         canvas.setFont(o.Desc);
-        placeText(canvas, o, x, y, entry.desc, o.DescposX, o.DescposY, o.DescAl);
+        // A clock picked from the city list and left unnamed is named by its city.
+        const std::string city =
+            entry.desc.empty() && !entry.zone.empty() ? zoneCityName(entry.zone) : std::string();
+        placeText(canvas, o, x, y, city.empty() ? entry.desc : city, o.DescposX, o.DescposY,
+                  o.DescAl);
     }
 
     if (o.ShowDelimiters) {

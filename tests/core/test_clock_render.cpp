@@ -204,6 +204,13 @@ TEST(ClockPainter, TextsShowOffsetTimeOnTheTwentyFourHourClock)
     EXPECT_EQ(f.text(1).text + " " + f.text(1).font.name, "06.12.2026 DateFont");
     EXPECT_EQ(f.text(2).text + " " + f.text(2).font.name, "Quito DescFont");
     EXPECT_FALSE(f.text(0).brush.solid); // transparent text background
+    // An unnamed clock bound to a zone shows the zone's city; a fixed one shows nothing.
+    f.paint(0, 0, {-5, 0, "", "America/St_Johns"});
+    f.paint(0, 0, {-5, 0, "Home", "America/St_Johns"});
+    f.paint(0, 0, {-5, 0, ""});
+    EXPECT_EQ(f.text(5).text, "St John's");
+    EXPECT_EQ(f.text(8).text, "Home");
+    EXPECT_EQ(f.text(11).text, "");
 
     Face g; // 9:05:09 in the evening reads 21:05:09 also on the 12-hour dial
     g.o.ShowArray = false;

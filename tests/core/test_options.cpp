@@ -1,5 +1,6 @@
 // Rules of the options dialog: clock lines, the OK step, skin and city lists.
 #include "core/test_base_support.h"
+#include "model/time_zones.h"
 #include "options/city_list.h"
 #include "options/clock_lines.h"
 #include "options/options_form.h"
@@ -209,28 +210,48 @@ TEST_F(CityList, ReadsTheZoneTableInFileOrderWithStandardOffsets)
     const std::vector<CityZone> zones = readCityZones(dir, lookup);
     EXPECT_EQ(zones,
               (std::vector<CityZone> {
-                  {"America/New_York", "(UTC-05:00) New York, United States", 300},
-                  {"Europe/Moscow", "(UTC+03:00) Moscow, Russia", -180},
-                  {"Asia/Kolkata", "(UTC+05:30) Kolkata, India", -330},
-                  {"Etc/Nowhere", "(UTC+00:00) Nowhere, XX", 0},
-                  {"America/St_Johns", "(UTC-03:30) St Johns, Canada", 210},
-                  {"America/Argentina/Buenos_Aires", "(UTC-03:00) Buenos Aires, Argentina", 180},
+                  {"America/New_York", "New York, United States (UTC-05:00)", 300},
+                  {"Europe/Moscow", "Moscow, Russia (UTC+03:00)", -180},
+                  {"Asia/Kolkata", "Kolkata, India (UTC+05:30)", -330},
+                  {"Etc/Nowhere", "Nowhere, XX (UTC+00:00)", 0},
+                  {"America/St_Johns", "St John's, Canada (UTC-03:30)", 210},
+                  {"America/Argentina/Buenos_Aires", "Buenos Aires, Argentina (UTC-03:00)", 180},
               }));
 
-    // Local standard time UTC+3: items carry the zone's time minus local time, sorted.
+    // Local standard time UTC+3: items carry the zone's time minus local time, sorted
+    // by city.
     std::vector<std::string> texts;
     for (const CityItem &item : cityItems(zones, -180))
         texts.push_back(item.text);
     EXPECT_EQ(texts,
               (std::vector<std::string> {
-                  "(UTC+00:00) Nowhere, XX|-180",
-                  "(UTC+03:00) Moscow, Russia|0",
-                  "(UTC+05:30) Kolkata, India|150",
-                  "(UTC-03:00) Buenos Aires, Argentina|-360",
-                  "(UTC-03:30) St Johns, Canada|-390",
-                  "(UTC-05:00) New York, United States|-480",
+                  "Buenos Aires, Argentina (UTC-03:00)|-360",
+                  "Kolkata, India (UTC+05:30)|150",
+                  "Moscow, Russia (UTC+03:00)|0",
+                  "New York, United States (UTC-05:00)|-480",
+                  "Nowhere, XX (UTC+00:00)|-180",
+                  "St John's, Canada (UTC-03:30)|-390",
               }));
     EXPECT_TRUE(readCityZones(dir / "missing", lookup).empty());
+}
+
+TEST(CityItems, CityNamesComeFromTheZoneNameOrTheCommentThatSpellsIt)
+{
+    const std::tuple<const char *, const char *, const char *> cases[] = {
+        {"America/Argentina/Buenos_Aires", "Buenos Aires (BA, CF)", "Buenos Aires"},
+        {"Antarctica/DumontDUrville", "", "Dumont-d'Urville"},
+        {"Antarctica/DumontDUrville", "Dumont-d'Urville", "Dumont-d'Urville"},
+        {"America/St_Johns", "Newfoundland, Labrador (SE)", "St John's"},
+        {"Europe/Moscow", "MSK+00 - Moscow area", "Moscow"},
+        {"Asia/Atyrau", "Atyrau/Atirau/Gur'yev", "Atyrau"},
+        {"Asia/Ho_Chi_Minh", "", "Ho Chi Minh"},
+        {"America/Port-au-Prince", "", "Port-au-Prince"},
+        {"Foo/Bar_Baz", "Other; bar-baz", "bar-baz"},
+        {"Foo/Qux", "Q.U.X. (the place)", "Q.U.X."},
+        {"UTC", "", "UTC"},
+    };
+    for (const auto &[zone, comment, city] : cases)
+        EXPECT_EQ(zoneCityName(zone, comment), city) << zone;
 }
 
 TEST(CityItems, SortIgnoringCaseAndKeepFileOrderOnTiesEachWithItsZone)

@@ -255,6 +255,50 @@ TEST(Snap, EdgesWithinEightPixelsSnapAndRightAndBottomWin)
     EXPECT_EQ(snapToWorkArea({55, 21}, 100, 50, panel), (Position {55, 21}));
 }
 
+// Two screens side by side, the left one with a panel of 30 pixels at its top; a third
+// below the right one.
+const std::vector<ScreenArea> Screens {
+    {{0, 0, 1280, 1024}, {0, 30, 1280, 1024}},
+    {{1280, 0, 3200, 1080}, {1280, 0, 3200, 1080}},
+    {{1280, 1080, 2560, 2104}, {1280, 1080, 2560, 2104}},
+};
+
+TEST(Snap, EachScreenSnapsToItsOwnEdges)
+{
+    const std::tuple<Position, Position> cases[] = {
+        {{1185, 300}, {1180, 300}}, // the left screen's right edge
+        {{1286, 300}, {1280, 300}}, // the right screen's left edge
+        {{600, 35}, {600, 30}}, // below the panel
+        {{3095, 1025}, {3100, 1030}}, // the right screen's corner
+        {{1500, 1074}, {1500, 1080}}, // mostly on the lower screen: its top edge
+        {{5000, 500}, {5000, 500}}, // off every screen: the nearest has no edge near
+    };
+    for (const auto &[wanted, snapped] : cases)
+        EXPECT_EQ(snapToScreens(wanted, 100, 50, Screens), snapped) << wanted.left;
+    EXPECT_EQ(snapToScreens({3, 3}, 100, 50, {}), (Position {3, 3}));
+}
+
+TEST(Snap, AWindowWithoutFortyPixelsOnAnyScreenMovesOntoTheNearest)
+{
+    const std::tuple<Position, int, int, Position> cases[] = {
+        {{1240, 500}, 100, 50, {1240, 500}}, // 40 pixels on the left screen
+        {{1241, -10}, 100, 50, {1241, -10}}, // 39 wide on one, the rest on the other
+        {{100, -11}, 100, 50, {100, 30}}, // 39 high: into the work area below the panel
+        {{1833, 500}, 100, 50, {1833, 500}},
+        {{3170, 1054}, 100, 50, {3100, 1030}}, // 30 x 26 in the corner
+        {{4000, -900}, 100, 50, {3100, 0}}, // far off: the nearest screen
+        {{-5000, 3000}, 100, 50, {0, 974}},
+        {{2600, 2200}, 100, 50, {2460, 2054}}, // below the lower screen
+        {{-30, 0}, 30, 20, {0, 30}}, // a small window needs all of it shown
+        {{-1, 40}, 30, 20, {0, 40}},
+        {{-2000, 1200}, 1400, 2000, {0, 30}}, // larger than the work area: its corner
+        {{2147483600, 2147483600}, 100, 50, {2460, 2054}},
+    };
+    for (const auto &[at, w, h, placed] : cases)
+        EXPECT_EQ(keepReachable(at, w, h, Screens), placed) << at.left << "," << at.top;
+    EXPECT_EQ(keepReachable({-500, -500}, 100, 50, {}), (Position {-500, -500}));
+}
+
 TEST(Manifest, IsOneLineOfXmlEndingInCrLf)
 {
     const std::string text = manifestText();

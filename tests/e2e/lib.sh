@@ -107,7 +107,7 @@ export -f bounded xdotool xprop xwininfo xdpyinfo # for the checks run through b
 # window manager, a tray host, or a log of the clients that connect, with their pids,
 # in $WORK/xvfb.log). A server must not reset when its last client leaves: connections
 # made during a reset fail.
-#   start_display [--wm] [--tray] [--audit]
+#   start_display [--wm] [--tray] [--audit] [--size=WIDTHxHEIGHT]
 start_display() {
     # A plain display is shared: the one scripts/test.sh started, when there is one.
     # (The tests run one at a time and end every process they start.) Any other is
@@ -115,12 +115,13 @@ start_display() {
     if [ $# -eq 0 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
         return 0
     fi
-    local fifo="$WORK/display.fifo" audit=() arg number
+    local fifo="$WORK/display.fifo" audit=() size=1280x1024 arg number
     for arg in "$@"; do
         [ "$arg" = --audit ] && audit=(-audit 4)
+        [[ $arg == --size=* ]] && size=${arg#--size=}
     done
     mkfifo "$fifo"
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset "${audit[@]}" \
+    Xvfb -displayfd 5 -screen 0 "${size}x24" -nolisten tcp -noreset "${audit[@]}" \
         5>"$fifo" >/dev/null 2>"$WORK/xvfb.log" &
     PIDS+=($!)
     read -r -t 20 number <"$fifo" || fail "Xvfb did not start"

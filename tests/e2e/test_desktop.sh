@@ -1,6 +1,7 @@
 # The widget on a desktop with a window manager and a tray: no taskbar entry, kept
 # above other windows, dragged with snapping to the work area, hidden to the tray and
-# brought back, ended through the popup menu's exit item and by a close request.
+# brought back, given the keyboard back when the about window closes, ended through the
+# popup menu's exit item and by a close request.
 source "$(dirname "$0")/lib.sh" "$@"
 start_display --wm --tray
 prepare_manifest
@@ -112,6 +113,20 @@ wait_until "the widget to show and hide" shown_since "Unmap Map Unmap Map Unmap 
 xdotool mousemove $iconB click 1
 wait_until "the widget to come back" shown_since "Unmap Map Unmap Map Unmap Map Unmap Map"
 wait_until "no taskbar entry after restore" has_state _NET_WM_STATE_SKIP_TASKBAR
+
+# Closing a window of the program gives the keyboard back to the widget, so Esc and
+# the menu key reach it again.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove $(( X + 20 )) $(( Y + 20 )) click 3
+wait_until "the popup menu" popup_shown "$pid"
+xdotool key Up Up Return
+wait_until "the about window" window_shown "$pid" Form3
+about=$(window_of "$pid" Form3)
+about_has_keyboard() { xdotool windowfocus "$about"; [ "$(xdotool getwindowfocus -f)" = "$about" ]; }
+wait_until "the about window to have the keyboard" about_has_keyboard
+xdotool key Escape
+wait_until "the about window to close" bash -c "! xwininfo -id $about >/dev/null 2>&1"
+wait_until "the widget to take the keyboard back" has_keyboard
 
 # Exit through the popup menu: the last item.
 eval "$(xdotool getwindowgeometry --shell "$win")"

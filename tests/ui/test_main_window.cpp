@@ -37,7 +37,9 @@ protected:
             warnings.push_back((title + "|" + text).toStdString());
         };
         services.now = [this] { return LocalDateTime {2026, 12, 7, 10, 10, second}; };
-        services.workArea = [] { return QRect(0, 0, 1280, 1000); };
+        services.screens = [] {
+            return std::vector<ScreenArea> {{{0, 0, 1280, 1024}, {0, 0, 1280, 1000}}};
+        };
     }
     void TearDown() override
     {

@@ -177,9 +177,9 @@ TEST_F(OptionsDialog, ShowFillsTheControlsFromTheModel)
     EXPECT_EQ(d.GroupBox3->x(), Form2::SkinBoxParkedLeft);
     // The city items: display names in order, the offset relative to local time as data.
     ASSERT_EQ(d.cbCity->count(), 3);
-    EXPECT_EQ(d.cbCity->itemText(0), "(UTC+00:00) London, Britain (UK)");
-    EXPECT_EQ(d.cbCity->itemData(0).toString(), "(UTC+00:00) London, Britain (UK)|-180");
-    EXPECT_EQ(d.cbCity->itemText(2), "(UTC-03:30) St Johns, Canada");
+    EXPECT_EQ(d.cbCity->itemText(0), "Kolkata, India (UTC+05:30)");
+    EXPECT_EQ(d.cbCity->itemData(0).toString(), "Kolkata, India (UTC+05:30)|150");
+    EXPECT_EQ(d.cbCity->itemText(2), "St John's, Canada (UTC-03:30)");
     EXPECT_EQ(d.cbCity->currentIndex(), -1);
     // No default button: Enter in a field presses nothing.
     d.e4->setFocus();
@@ -393,9 +393,9 @@ TEST_F(OptionsDialog, CityPickSetsTheOffsetAndCommitsAtOnce)
     Form2 &d = open();
     select(0);
     const std::tuple<const char *, int, int, const char *> picks[] = {
-        {"(UTC+05:30) Kolkata, India", 2, 30, "+02:30 A"},
-        {"(UTC+00:00) London, Britain (UK)", -3, 0, "-03:00 A"},
-        {"(UTC-03:30) St Johns, Canada", -7, 30, "-07:30 A"}, // 390 minutes behind
+        {"Kolkata, India (UTC+05:30)", 2, 30, "+02:30 A"},
+        {"London, Britain (UK) (UTC+00:00)", -3, 0, "-03:00 A"},
+        {"St John's, Canada (UTC-03:30)", -7, 30, "-07:30 A"}, // 390 minutes behind
     };
     for (const auto &[city, hour, minute, line] : picks) {
         pickCity(city);
@@ -404,9 +404,13 @@ TEST_F(OptionsDialog, CityPickSetsTheOffsetAndCommitsAtOnce)
         EXPECT_EQ(lines()[0], line);
     }
     select(1);
-    EXPECT_EQ(d.cbCity->currentText(), "(UTC-03:30) St Johns, Canada")
+    EXPECT_EQ(d.cbCity->currentText(), "St John's, Canada (UTC-03:30)")
         << "the closed box keeps the last pick";
     EXPECT_EQ(lines()[1], "+02:00 B");
+    // Typing a city's first letters picks it, as a click would.
+    QTest::keyClicks(d.cbCity, "lo");
+    EXPECT_EQ(d.cbCity->currentText(), "London, Britain (UK) (UTC+00:00)");
+    EXPECT_EQ(lines()[1], "-03:00 B");
 }
 
 TEST_F(OptionsDialog, APickedCityKeepsItsZoneUntilAnOffsetIsEdited)
@@ -417,7 +421,7 @@ TEST_F(OptionsDialog, APickedCityKeepsItsZoneUntilAnOffsetIsEdited)
     EXPECT_EQ(d.lb1->item(0)->toolTip(), "");
     EXPECT_EQ(d.lb1->item(1)->toolTip(), "Asia/Kolkata") << "the line shows its zone";
     select(0);
-    pickCity("(UTC+00:00) London, Britain (UK)");
+    pickCity("London, Britain (UK) (UTC+00:00)");
     EXPECT_EQ(lines()[0], "-03:00 A");
     EXPECT_EQ(d.lb1->item(0)->toolTip(), "Europe/London");
     typeInto(d.e3, "London");
