@@ -6,7 +6,12 @@ MessageTable::MessageTable()
     : m_texts {
         "Не удалось сохранить настройки", // 1: the settings could not be saved
     }
-{ }
+{
+    setText(MsgLater, "+{h}:{mm}");
+    setText(MsgLaterDays, "+{d} д {h}:{mm}");
+    setText(MsgEarlier, "\u2212{h}:{mm}");
+    setText(MsgEarlierDays, "\u2212{d} д {h}:{mm}");
+}
 
 const std::string &MessageTable::text(int n) const
 {

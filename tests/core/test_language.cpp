@@ -8,6 +8,10 @@ using Kind = ComponentKind;
 
 namespace {
 
+// The built-in texts of the messages after the first, as a template writes them.
+const std::string ShiftMessages = "Lang10=+{h}:{mm}\nLang11=+{d} д {h}:{mm}\n"
+                                  "Lang12=\u2212{h}:{mm}\nLang13=\u2212{d} д {h}:{mm}\n";
+
 class Language : public tivora::testing::ScratchFolder
 {
 protected:
@@ -74,7 +78,7 @@ TEST_F(Language, FirstCreationWritesEachWindowsTemplateInOrderAndReadsItBack)
     EXPECT_EQ(get(file()),
               "[Form1]\nForm1=Form1\n"
               "[Lang]\nLang01=Не удалось сохранить настройки\n"
-              "[Menu]\nN11=Показать\nN1=Настройки\nN4=Выход\n"
+              + ShiftMessages + "[Menu]\nN11=Показать\nN1=Настройки\nN4=Выход\n"
               "[Form2]\nForm2=Опции\nButton1=OK\nButton1_h=\nGroupBox1= Часы \n"
               "Label1=Город\nLabel1_h=\nlb1_h=\nCheckBox1=Поверх\nCheckBox1_h=\n"
               "tAl_h=\ntAl_0=Слева\ntAl_1=Справа\n");
@@ -140,7 +144,8 @@ TEST_F(Language, MainWindowMessagesAndMenu)
          "[Lang]\nLang01=Cannot save\n[Menu]\nN1=Settings\nN4=Quit\n",
          "Cannot save",
          {"Показать", "Settings", "-", "Quit"},
-         "[Lang]\nLang01=Cannot save\n[Menu]\nN1=Settings\nN4=Quit\nN11=Показать\n"
+         "[Lang]\nLang01=Cannot save\n" + ShiftMessages
+             + "[Menu]\nN1=Settings\nN4=Quit\nN11=Показать\n"
          "[Form1]\nForm1=Form1\n"},
         {"empty message stays empty",
          "[Form1]\nForm1=Clock\n[Lang]\nLang01=\n",
