@@ -4,6 +4,7 @@
 #include "app/app_window.h"
 #include "app/main_window.h"
 #include "app/manifest.h"
+#include "app/moment_text.h"
 #include "base/interrupted_saves.h"
 #include "base/paths.h"
 #include "i18n/language.h"
@@ -95,13 +96,20 @@ private:
 };
 
 constexpr const char *Usage =
-    "usage: tivora [/close] | tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS]";
+    "usage: tivora [/close] | tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS[Z|+hh:mm]]";
 
-// A local date and time, with the local zone's offset from UTC at that time.
+// The local date and time of the moment, with the local zone's offset from UTC then: a
+// time without a zone suffix is a local time, one with a suffix names an instant.
 std::optional<LocalDateTime> parseLocalTime(const std::string &text)
 {
-    const QDateTime t = QDateTime::fromString(QString::fromStdString(text), Qt::ISODate);
-    if (!t.isValid() || text.size() != 19)
+    const std::optional<MomentText> moment = parseMoment(text);
+    if (!moment)
+        return std::nullopt;
+    const LocalDateTime &m = moment->time;
+    if (moment->hasOffset)
+        return localDateTimeAt(utcSecondsOf(m) * 1000);
+    const QDateTime t(QDate(m.year, m.month, m.day), QTime(m.hour, m.minute, m.second));
+    if (!t.isValid())
         return std::nullopt;
     return localDateTimeAt(t.toMSecsSinceEpoch());
 }

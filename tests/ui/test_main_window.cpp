@@ -13,9 +13,11 @@
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
@@ -310,6 +312,74 @@ TEST_F(MainWindow, DraggingWithTheLeftButtonSnapsToTheWorkArea)
     EXPECT_FALSE(f.isDragging());
     sendMouseAtGlobal(QEvent::MouseMove, {500, 500}, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(f.pos(), QPoint(1280 - size.width(), 1000 - size.height()));
+}
+
+TEST_F(MainWindow, TheWheelScrubsTheClocksAndClickEscAndTimeoutBringNowBack)
+{
+    services.localOffset = [](std::int64_t) { return 0; };
+    writeSettings("[Main]\npLeft=300\npTop=300\n");
+    TForm1 &f = create();
+    f.show();
+    const QImage live = f.picture().copy();
+    const QPoint frame(1, 1); // the marker's frame runs just inside the cell
+    const auto wheel = [&](int delta, Qt::KeyboardModifiers mods) {
+        QWheelEvent e(QPointF(5, 5), QPointF(f.mapToGlobal(QPoint(5, 5))), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&f, &e);
+    };
+    const auto press = [&](int key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&f, &e);
+    };
+    const auto waitLive = [&] {
+        for (QDeadlineTimer d(10000); f.scrubbed() && !d.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return !f.scrubbed();
+    };
+    // Now is 10:10:45 at UTC.
+    const struct
+    {
+        std::function<void()> step;
+        LocalDateTime shows;
+    } steps[] = {
+        {[&] { wheel(120, Qt::NoModifier); }, {2026, 12, 7, 10, 25, 0}},
+        {[&] { wheel(-120, Qt::ShiftModifier); }, {2026, 12, 7, 9, 25, 0}},
+        {[&] { wheel(40, Qt::ControlModifier); }, {2026, 12, 7, 9, 25, 0}},
+        {[&] { wheel(80, Qt::ControlModifier); }, {2026, 12, 8, 9, 25, 0}},
+        {[&] { press(Qt::Key_Minus); }, {2026, 12, 8, 9, 10, 0}},
+        {[&] { press(Qt::Key_PageUp); }, {2026, 12, 8, 10, 10, 0}},
+    };
+    for (const auto &s : steps) {
+        s.step();
+        EXPECT_EQ(f.shownTime(), s.shows);
+    }
+    EXPECT_TRUE(f.scrubbed());
+    EXPECT_NE(f.picture(), live);
+    EXPECT_NE(f.picture().pixel(frame), live.pixel(frame)) << "marked";
+
+    // Esc brings now back and leaves the widget shown; so does a click, not a drag.
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(f.scrubbed());
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.picture(), live);
+    wheel(120, Qt::NoModifier);
+    sendMouse(QEvent::MouseButtonPress, {10, 20}, Qt::LeftButton, Qt::LeftButton);
+    sendMouseAtGlobal(QEvent::MouseMove, {400, 410}, Qt::NoButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseButtonRelease, {10, 20}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(f.pos(), QPoint(390, 390)) << "the drag moved the window";
+    EXPECT_TRUE(f.scrubbed()) << "a drag is no click";
+    sendMouse(QEvent::MouseButtonPress, {10, 20}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseButtonRelease, {10, 20}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(f.scrubbed());
+    EXPECT_EQ(f.picture(), live);
+
+    // Without a further step the clocks go back to now on their own.
+    EXPECT_EQ(f.ScrubTimer->interval(), 10000);
+    f.ScrubTimer->setInterval(1);
+    press(Qt::Key_Plus);
+    EXPECT_TRUE(f.scrubbed());
+    ASSERT_TRUE(waitLive());
+    EXPECT_EQ(f.picture(), live);
 }
 
 TEST_F(MainWindow, SeeThroughWhiteMasksExactlyTheWhitePixels)
