@@ -25,16 +25,17 @@ int daysInMonth(int year, int month)
     return month == 2 && leap ? 29 : days[month - 1];
 }
 
-// The zone suffix: nothing, "Z", or a sign, two digits of hours and optionally two
-// of minutes, with or without a colon between them.
-std::optional<std::optional<int>> offsetOf(std::string_view suffix)
+// Reads the zone suffix into the moment: nothing, "Z", or a sign, two digits of hours
+// and optionally two of minutes, with or without a colon between them. False for any
+// other text.
+bool readOffset(std::string_view suffix, MomentText &moment)
 {
-    if (suffix.empty())
-        return std::optional<int>();
-    if (suffix == "Z" || suffix == "z")
-        return std::optional<int>(0);
+    moment.hasOffset = !suffix.empty();
+    moment.time.utcOffset = 0;
+    if (suffix.empty() || suffix == "Z" || suffix == "z")
+        return true;
     if (suffix[0] != '+' && suffix[0] != '-')
-        return std::nullopt;
+        return false;
     const int hours = digits(suffix, 1, 2);
     int minutes = 0;
     if (suffix.size() == 6 && suffix[3] == ':')
@@ -42,11 +43,12 @@ std::optional<std::optional<int>> offsetOf(std::string_view suffix)
     else if (suffix.size() == 5)
         minutes = digits(suffix, 3, 2);
     else if (suffix.size() != 3)
-        return std::nullopt;
+        return false;
     if (hours < 0 || hours > 18 || minutes < 0 || minutes > 59 || (hours == 18 && minutes > 0))
-        return std::nullopt;
+        return false;
     const int offset = (hours * 60 + minutes) * 60;
-    return std::optional<int>(suffix[0] == '-' ? -offset : offset);
+    moment.time.utcOffset = suffix[0] == '-' ? -offset : offset;
+    return true;
 }
 
 } // namespace
@@ -56,7 +58,8 @@ std::optional<MomentText> parseMoment(std::string_view text)
     if (text.size() < 19 || text[4] != '-' || text[7] != '-' || (text[10] != 'T' && text[10] != ' ')
         || text[13] != ':' || text[16] != ':')
         return std::nullopt;
-    LocalDateTime t;
+    MomentText moment;
+    LocalDateTime &t = moment.time;
     t.year = digits(text, 0, 4);
     t.month = digits(text, 5, 2);
     t.day = digits(text, 8, 2);
@@ -67,11 +70,9 @@ std::optional<MomentText> parseMoment(std::string_view text)
         || t.day > daysInMonth(t.year, t.month) || t.hour < 0 || t.hour > 23 || t.minute < 0
         || t.minute > 59 || t.second < 0 || t.second > 59)
         return std::nullopt;
-    const std::optional<std::optional<int>> offset = offsetOf(text.substr(19));
-    if (!offset)
+    if (!readOffset(text.substr(19), moment))
         return std::nullopt;
-    t.utcOffset = offset->value_or(0);
-    return MomentText {t, offset->has_value()};
+    return moment;
 }
 
 } // namespace tivora
