@@ -671,9 +671,10 @@ void TForm1::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Escape:
         // Esc first brings scrubbed clocks back to now; only then does it hide the widget.
+        // A key held down repeats: that must not hide the widget it just brought back.
         if (m_scrub.active())
             scrubToNow();
-        else
+        else if (!event->isAutoRepeat())
             guarded([this] { minimizeApplication(); });
         return;
     case Qt::Key_Plus:
