@@ -116,12 +116,10 @@ TEST(Scrub, EveryFaceShowsTheMomentAcrossDaylightSavingChanges)
 
 TEST(Scrub, ShiftTexts)
 {
-    MessageTable english;
-    english.setText(MsgLater, "+{h}:{mm}");
-    english.setText(MsgLaterDays, "+{d} d {h}:{mm}");
-    english.setText(MsgEarlier, "\u2212{h}:{mm}");
-    english.setText(MsgEarlierDays, "\u2212{d} d {h}:{mm}");
     const MessageTable builtIn;
+    MessageTable english; // the built-in patterns with the day's English abbreviation
+    english.setText(MsgLaterDays, "+{d} d {h}:{mm}");
+    english.setText(MsgEarlierDays, "\u2212{d} d {h}:{mm}");
     MessageTable reordered;
     reordered.setText(MsgLater, "in {h} h {mm} min {x}");
     const struct Case
