@@ -33,6 +33,8 @@ struct DesktopServices
     std::function<LocalDateTime()> now;
     std::function<std::int64_t()> clockMs; // the wall clock, milliseconds since the epoch
     std::function<std::vector<ScreenArea>()> screens; // each screen, with its work area
+    // The local zone's offset from UTC (seconds east) at an instant (seconds since the epoch).
+    std::function<int(std::int64_t)> localOffset;
 };
 
 } // namespace tivora

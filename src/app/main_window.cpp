@@ -22,6 +22,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLocale>
@@ -33,6 +34,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWheelEvent>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -53,6 +55,10 @@ DesktopServices withDefaults(DesktopServices s)
         s.now = localTimeNow;
     if (!s.clockMs)
         s.clockMs = wallClockMs;
+    if (!s.localOffset)
+        s.localOffset = [](std::int64_t utcSeconds) {
+            return QDateTime::fromSecsSinceEpoch(utcSeconds).offsetFromUtc();
+        };
     if (!s.screens)
         s.screens = [] {
             const auto box = [](const QRect &r) {
@@ -142,6 +148,11 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    ScrubTimer = new QTimer(this);
+    ScrubTimer->setObjectName("ScrubTimer");
+    ScrubTimer->setSingleShot(true);
+    ScrubTimer->setInterval(ScrubTimeoutMs);
+    connect(ScrubTimer, &QTimer::timeout, this, &TForm1::scrubToNow);
     createMenu();
     setBuiltInTexts(this, Texts);
     if (!m_context.snapshot)
@@ -336,7 +347,11 @@ void TForm1::setOpacitySwitch(bool on)
 
 QRegion TForm1::record(const LocalDateTime &time)
 {
-    const FaceContext ctx {m_model.options, m_skin, time, m_timeSeparator, &m_zones};
+    FaceContext ctx {m_model.options, m_skin, time, m_timeSeparator, &m_zones};
+    if (m_scrub.active()) {
+        ctx.scrubbed = true;
+        ctx.scrubText = shiftText(m_scrub.shiftMinutes(), m_model.LangMessages);
+    }
     m_picture.begin(m_pictureSize.width(), m_pictureSize.height());
     composeGrid(m_picture, ctx, m_model.clocks);
     m_canvas.endFrame();
@@ -372,11 +387,41 @@ void TForm1::PaintClocks()
 {
     if (m_released)
         return;
-    const QRegion changed = record(m_services.now());
+    const QRegion changed = record(shownTime());
     updateOpacity();
     // Painted and shown at once, so the tick's picture is on the screen in the tick.
     if (!changed.isEmpty())
         repaint(changed);
+}
+
+LocalDateTime TForm1::shownTime() const
+{
+    const LocalDateTime now = m_services.now();
+    if (!m_scrub.active())
+        return now;
+    return scrubbedTime(now, m_scrub.shiftMinutes(), m_services.localOffset);
+}
+
+void TForm1::scrubBy(ScrubStep kind, int steps)
+{
+    m_scrub.step(kind, steps);
+    showScrubStep();
+}
+
+void TForm1::showScrubStep()
+{
+    ScrubTimer->start();
+    // Drawn at once rather than at the next tick.
+    guarded([this] { PaintClocks(); });
+}
+
+void TForm1::scrubToNow()
+{
+    ScrubTimer->stop();
+    if (!m_scrub.active())
+        return;
+    m_scrub.reset();
+    guarded([this] { PaintClocks(); });
 }
 
 void TForm1::updateOpacity()
@@ -602,7 +647,7 @@ void TForm1::paintEvent(QPaintEvent *event)
         if (m_released)
             return;
         if (m_picture.ops().empty())
-            record(m_services.now());
+            record(shownTime());
         // Only the calls that reach the area to paint are made again; the painter is
         // clipped to it.
         const QRegion &area = event->region();
@@ -628,6 +673,7 @@ void TForm1::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     m_pressPoint = event->position().toPoint();
+    m_pressGlobal = event->globalPosition().toPoint();
     m_dragging = true;
 }
 
@@ -646,6 +692,11 @@ void TForm1::mouseMoveEvent(QMouseEvent *event)
 
 void TForm1::mouseReleaseEvent(QMouseEvent *event)
 {
+    // A left click that did not drag the window brings scrubbed clocks back to now.
+    if (event->button() == Qt::LeftButton && m_dragging
+        && (event->globalPosition().toPoint() - m_pressGlobal).manhattanLength()
+            < QApplication::startDragDistance())
+        scrubToNow();
     m_dragging = false;
     if (event->button() != Qt::RightButton)
         return;
@@ -668,8 +719,41 @@ void TForm1::mouseDoubleClickEvent(QMouseEvent *event)
 
 void TForm1::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape)
-        guarded([this] { minimizeApplication(); });
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        // Esc first brings scrubbed clocks back to now; only then does it hide the widget.
+        // A key held down repeats: that must not hide the widget it just brought back.
+        if (m_scrub.active())
+            scrubToNow();
+        else if (!event->isAutoRepeat())
+            guarded([this] { minimizeApplication(); });
+        return;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: // the key of "+" without Shift
+        return scrubBy(ScrubStep::Quarter, 1);
+    case Qt::Key_Minus:
+        return scrubBy(ScrubStep::Quarter, -1);
+    case Qt::Key_PageUp:
+        return scrubBy(ScrubStep::Hour, 1);
+    case Qt::Key_PageDown:
+        return scrubBy(ScrubStep::Hour, -1);
+    default:
+        return;
+    }
+}
+
+void TForm1::wheelEvent(QWheelEvent *event)
+{
+    // Forward (away from the user) is later. A wheel turned with Alt arrives sideways.
+    const QPoint angle = event->angleDelta();
+    const int delta = angle.y() != 0 ? angle.y() : angle.x();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const ScrubStep kind = mods.testFlag(Qt::ControlModifier) ? ScrubStep::Day
+        : mods.testFlag(Qt::ShiftModifier)                     ? ScrubStep::Hour
+                                                               : ScrubStep::Quarter;
+    event->accept();
+    if (m_scrub.wheel(delta, kind) != 0)
+        showScrubStep();
 }
 
 void TForm1::contextMenuEvent(QContextMenuEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/desktop_services.h"
+#include "app/scrub.h"
 #include "app/widget_model.h"
 #include "platform/window_shape.h"
 #include "render/display_list.h"
@@ -46,6 +47,9 @@ public:
     QAction *N3 = nullptr;
     QAction *N4 = nullptr;
     QTimer *Timer1 = nullptr;
+    // Brings scrubbed clocks back to now when it runs out without a further step.
+    QTimer *ScrubTimer = nullptr;
+    static constexpr int ScrubTimeoutMs = 10000;
 
     TOptions &skinOptions() override { return m_model.options; }
     WidgetModel &model() { return m_model; }
@@ -87,6 +91,13 @@ public:
     // the clocks bound to a zone) into the picture.
     const QImage &paintAt(const LocalDateTime &time);
 
+    // Moving the clocks away from now (the wheel and keys) and back.
+    bool scrubbed() const { return m_scrub.active(); }
+    void scrubBy(ScrubStep kind, int steps);
+    void scrubToNow();
+    // The local date and time the clocks show: now, or the scrubbed moment.
+    LocalDateTime shownTime() const;
+
 public slots:
     void Timer1Timer();
     void tr1Click(Qt::MouseButton button);
@@ -104,6 +115,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
@@ -116,6 +128,8 @@ private:
     void keepOnScreen();
     void takeFocusBack();
     QRegion record(const LocalDateTime &time);
+    // After a step of the scrubbed clocks: paints them and waits anew before going back.
+    void showScrubStep();
     void updateOpacity();
     // Brings the see-through shape up to date where the picture was painted, reading the
     // pixels from the given picture or else the window's buffer.
@@ -155,6 +169,8 @@ private:
     std::string m_timeSeparator = ":";
     bool m_dragging = false;
     QPoint m_pressPoint;
+    QPoint m_pressGlobal; // where the left button went down, to tell a click from a drag
+    Scrub m_scrub;
     bool m_rightPressed = false;
     bool m_activatedOnce = false;
     bool m_terminating = false;

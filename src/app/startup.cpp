@@ -4,6 +4,7 @@
 #include "app/app_window.h"
 #include "app/main_window.h"
 #include "app/manifest.h"
+#include "app/moment_text.h"
 #include "base/interrupted_saves.h"
 #include "base/paths.h"
 #include "i18n/language.h"
@@ -97,7 +98,7 @@ private:
 
 constexpr const char *Usage =
     "usage: tivora [/close] | tivora --language CODE | "
-    "tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS] | tivora --help | tivora --version";
+    "tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS[Z|+hh:mm]] | tivora --help | tivora --version";
 
 constexpr const char *Help =
     "usage: tivora [OPTION]\n"
@@ -109,9 +110,10 @@ constexpr const char *Help =
     "  --language CODE        install the translation CODE (en, de, fr, es) as the\n"
     "                         language file, keeping the old one as langfile.lng.bak,\n"
     "                         and start; ru removes it, so the built-in Russian texts show\n"
-    "  --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS]\n"
-    "                         paint the clock grid once (at the given local time) into a\n"
-    "                         PNG picture and exit; needs no display, writes no settings\n"
+    "  --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS[Z|+hh:mm]]\n"
+    "                         paint the clock grid once (at the given local time, or with\n"
+    "                         a zone suffix at that moment) into a PNG picture and exit;\n"
+    "                         needs no display, writes no settings\n"
     "  -h, --help             show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
@@ -120,11 +122,18 @@ constexpr const char *Help =
     "Environment: TIVORA_HOME names the folder for all files; TIVORA_DEBUG, when set,\n"
     "prints dropped errors and tick times to stderr.\n";
 
-// A local date and time, with the local zone's offset from UTC at that time.
+// The local date and time of the moment, with the local zone's offset from UTC then: a
+// time without a zone suffix is a local time, one with a suffix names an instant.
 std::optional<LocalDateTime> parseLocalTime(const std::string &text)
 {
-    const QDateTime t = QDateTime::fromString(QString::fromStdString(text), Qt::ISODate);
-    if (!t.isValid() || text.size() != 19)
+    const std::optional<MomentText> moment = parseMoment(text);
+    if (!moment)
+        return std::nullopt;
+    const LocalDateTime &m = moment->time;
+    if (moment->hasOffset)
+        return localDateTimeAt(utcSecondsOf(m) * 1000);
+    const QDateTime t(QDate(m.year, m.month, m.day), QTime(m.hour, m.minute, m.second));
+    if (!t.isValid())
         return std::nullopt;
     return localDateTimeAt(t.toMSecsSinceEpoch());
 }

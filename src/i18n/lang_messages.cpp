@@ -11,7 +11,12 @@ MessageTable::MessageTable()
         "Цвет", // 5: colour
         "Warning", // 6: the warning box's title, as the desktop names it
     }
-{ }
+{
+    setText(MsgLater, "+{h}:{mm}");
+    setText(MsgLaterDays, "+{d} д {h}:{mm}");
+    setText(MsgEarlier, "\u2212{h}:{mm}");
+    setText(MsgEarlierDays, "\u2212{d} д {h}:{mm}");
+}
 
 const std::string &MessageTable::text(int n) const
 {

@@ -31,4 +31,12 @@ private:
     std::vector<std::string> m_texts;
 };
 
+// The shift of clocks moved away from now, as their description shows it: later or
+// earlier, under a day or a day and more. Patterns with {d} days, {h} hours and {mm}
+// minutes.
+constexpr int MsgLater = 10;
+constexpr int MsgLaterDays = 11;
+constexpr int MsgEarlier = 12;
+constexpr int MsgEarlierDays = 13;
+
 } // namespace tivora

@@ -74,6 +74,22 @@ void composeGrid(Canvas &canvas, const FaceContext &ctx, const TClockList &clock
     canvas.setBrush({canvas.brush().color, true});
     canvas.fillRect(0, 0, canvas.width(), canvas.height());
 
+    // The shift of scrubbed clocks is shown by the system-time face where it shows its
+    // description, otherwise by the first face.
+    const TClock *carrier = nullptr;
+    if (ctx.scrubbed) {
+        for (const TClock &entry : clocks) {
+            if (!o.ShowSystemTime && entry.isSystemTime())
+                continue;
+            if (!carrier)
+                carrier = &entry;
+            if (o.ShowDesc && entry.isSystemTime()) {
+                carrier = &entry;
+                break;
+            }
+        }
+    }
+
     long long column = 0;
     long long row = 0;
     for (const TClock &entry : clocks) {
@@ -82,7 +98,8 @@ void composeGrid(Canvas &canvas, const FaceContext &ctx, const TClockList &clock
         if (row * o.cHeight >= lastVisibleTop && row > 0)
             break;
         try {
-            PaintClock(canvas, ctx, toInt(column * o.cWindth), toInt(row * o.cHeight), entry);
+            PaintClock(canvas, ctx, toInt(column * o.cWindth), toInt(row * o.cHeight), entry,
+                       &entry == carrier);
         } catch (...) {
             // A face that fails ends where it failed; the other faces are still painted.
         }

@@ -77,7 +77,8 @@ LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const Time
     return addMinutes(now, 60LL * entry.hour + static_cast<long long>(entry.minute));
 }
 
-void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClock &entry)
+void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClock &entry,
+               bool carriesScrubText)
 {
     const TOptions &o = ctx.options;
     constexpr double TwoPi = 2 * std::numbers::pi;
@@ -113,20 +114,27 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
     // Texts go on a transparent background and the frame stays empty.
     canvas.setBrush({canvas.brush().color, false});
 
+    // A moment other than now is written in italics.
+    const auto marked = [&ctx](FontSpec font) {
+        font.italic = font.italic || ctx.scrubbed;
+        return font;
+    };
     if (o.ShowDigits) {
-        canvas.setFont(o.Digits);
+        canvas.setFont(marked(o.Digits));
         placeText(canvas, o, x, y, formatTime(t, ctx.timeSeparator), o.DigposX, o.DigposY, o.DigAl);
     }
     if (o.ShowDate) {
-        canvas.setFont(o.Date);
+        canvas.setFont(marked(o.Date));
         placeText(canvas, o, x, y, formatDate(t), o.DateposX, o.DateposY, o.DateAl);
     }
-    if (o.ShowDesc) {
-        canvas.setFont(o.Desc);
+    const bool scrubText = ctx.scrubbed && carriesScrubText;
+    if (o.ShowDesc || scrubText) {
+        canvas.setFont(scrubText ? marked(o.Desc) : o.Desc);
         // A clock picked from the city list and left unnamed is named by its city.
         const std::string city =
             entry.desc.empty() && !entry.zone.empty() ? zoneCityName(entry.zone) : std::string();
-        placeText(canvas, o, x, y, city.empty() ? entry.desc : city, o.DescposX, o.DescposY,
+        placeText(canvas, o, x, y, scrubText ? ctx.scrubText : city.empty() ? entry.desc : city,
+                  o.DescposX, o.DescposY,
                   o.DescAl);
     }
 
@@ -134,6 +142,13 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
         canvas.setPen({FrameColor, 1});
         canvas.rectangle(x, y, coord(static_cast<long long>(x) + o.cWindth),
                          coord(static_cast<long long>(y) + o.cHeight));
+    }
+    if (ctx.scrubbed) {
+        // Inside the delimiters' frame, so that both show.
+        canvas.setPen({Color::fromRef(o.hColor), 1});
+        canvas.rectangle(coord(static_cast<long long>(x) + 1), coord(static_cast<long long>(y) + 1),
+                         coord(static_cast<long long>(x) + o.cWindth - 1),
+                         coord(static_cast<long long>(y) + o.cHeight - 1));
     }
 }
 

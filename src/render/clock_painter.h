@@ -19,6 +19,11 @@ struct FaceContext
     // Where clocks bound to a time zone find its offset; without it every clock shows
     // its stored offsets.
     const TimeZones *zones = nullptr;
+    // Whether the clocks show another moment than now: every face then carries a marker
+    // (digits and date in italics, a thin frame in the hour hand's colour), and one face
+    // shows scrubText where its description goes.
+    bool scrubbed = false;
+    std::string scrubText {};
 };
 
 // The date and time a face shows at the local time now: for a clock bound to a zone
@@ -37,7 +42,10 @@ struct Point
 Point handEnd(Point pivot, double angle, int len);
 
 // Paints one clock face for the entry into the cell whose top-left corner is (x, y).
-// Leaves the canvas's pen, fill and font as the last drawing left them.
-void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClock &entry);
+// Leaves the canvas's pen, fill and font as the last drawing left them. The face that
+// carries the scrub text shows it in place of its description, also where descriptions
+// are hidden.
+void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClock &entry,
+                bool carriesScrubText = false);
 
 } // namespace tivora

@@ -10,7 +10,9 @@ namespace {
 
 // The template of the messages after the first, in the order they are written.
 const std::string MoreMessages =
-    "Lang02=Шрифт\nLang03=Цвет:\nLang04=Выбрать...\nLang05=Цвет\nLang06=Warning\n";
+    "Lang02=Шрифт\nLang03=Цвет:\nLang04=Выбрать...\nLang05=Цвет\nLang06=Warning\n"
+    "Lang10=+{h}:{mm}\nLang11=+{d} д {h}:{mm}\n"
+    "Lang12=\u2212{h}:{mm}\nLang13=\u2212{d} д {h}:{mm}\n";
 
 class Language : public tivora::testing::ScratchFolder
 {

@@ -15,8 +15,9 @@ sections=$(grep '^\[' "$lang" | tr '\n' ' ')
 close_window "$(app_window)"
 wait_exit "$pid" 0
 
-# "Часы" (clock) as the main window's caption, the whole file in Windows-1251.
-iconv -f UTF-8 -t CP1251 "$lang" | sed 's/^Form1=Form1$/Form1=\xd7\xe0\xf1\xfb/' >"$WORK/lang.1251"
+# "Часы" (clock) as the main window's caption, the whole file in Windows-1251 (which
+# has no minus sign: the shift messages' one becomes a hyphen).
+iconv -f UTF-8 -t CP1251//TRANSLIT "$lang" | sed 's/^Form1=Form1$/Form1=\xd7\xe0\xf1\xfb/' >"$WORK/lang.1251"
 cp "$WORK/lang.1251" "$lang"
 "$TIVORA" >>"$WORK/tivora.log" 2>&1 &
 pid=$!

@@ -28,6 +28,10 @@ for at in 2026-03-08T06:59:50 2026-03-08T07:00:10; do
     *) [ "$bound" = "$summer" ] || fail "after the change the zone's clock is not at UTC-4" ;;
     esac
 done
+# A moment with a zone suffix names the same instant from any local zone.
+for at in 2026-03-08T07:00:10Z 2026-03-08T02:00:10-05:00; do
+    [ "$(TZ=Asia/Tokyo snapshot "$at" "${zone[@]}")" = "$bound" ] || fail "--at $at is another instant"
+done
 # A zone this machine does not know leaves the clock at its stored offset.
 [ "$(snapshot 2026-03-08T07:00:10 Clock_01_h=-5 Clock_01_Zone=Nowhere/Atlantis)" = "$winter" ] \
     || fail "an unknown zone did not leave the stored offset"

@@ -13,6 +13,7 @@
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
 #include <filesystem>
 #include <fstream>
@@ -312,6 +313,66 @@ TEST_F(MainWindow, DraggingWithTheLeftButtonSnapsToTheWorkArea)
     EXPECT_FALSE(f.isDragging());
     sendMouseAtGlobal(QEvent::MouseMove, {500, 500}, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(f.pos(), QPoint(1280 - size.width(), 1000 - size.height()));
+}
+
+TEST_F(MainWindow, TheWheelScrubsTheClocksAndClickEscAndTimeoutBringNowBack)
+{
+    services.localOffset = [](std::int64_t) { return 0; };
+    writeSettings("[Main]\npLeft=300\npTop=300\n");
+    TForm1 &f = create();
+    f.show();
+    const QImage live = f.picture().copy();
+    const QPoint frame(1, 1); // the marker's frame runs just inside the cell
+    const auto wheel = [&](int delta, Qt::KeyboardModifiers mods) {
+        QWheelEvent e(QPointF(5, 5), QPointF(f.mapToGlobal(QPoint(5, 5))), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&f, &e);
+    };
+    const auto press = [&](int key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&f, &e);
+    };
+    // Now is 10:10:45 at UTC.
+    const auto shows = [&](int day, int hour, int minute) {
+        return f.shownTime() == LocalDateTime {2026, 12, day, hour, minute, 0};
+    };
+    wheel(120, Qt::NoModifier);
+    EXPECT_TRUE(shows(7, 10, 25));
+    wheel(-120, Qt::ShiftModifier);
+    EXPECT_TRUE(shows(7, 9, 25));
+    wheel(120, Qt::ControlModifier);
+    press(Qt::Key_Minus);
+    press(Qt::Key_PageUp);
+    EXPECT_TRUE(shows(8, 10, 10));
+    EXPECT_TRUE(f.scrubbed());
+    EXPECT_NE(f.picture(), live);
+    EXPECT_NE(f.picture().pixel(frame), live.pixel(frame)) << "marked";
+
+    // Esc brings now back and leaves the widget shown; so does a click, not a drag.
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(f.scrubbed());
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.picture(), live);
+    wheel(120, Qt::NoModifier);
+    sendMouse(QEvent::MouseButtonPress, {10, 20}, Qt::LeftButton, Qt::LeftButton);
+    sendMouseAtGlobal(QEvent::MouseMove, {400, 410}, Qt::NoButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseButtonRelease, {10, 20}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(f.pos(), QPoint(390, 390)) << "the drag moved the window";
+    EXPECT_TRUE(f.scrubbed()) << "a drag is no click";
+    sendMouse(QEvent::MouseButtonPress, {10, 20}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseButtonRelease, {10, 20}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(f.scrubbed());
+    EXPECT_EQ(f.picture(), live);
+
+    // Without a further step the clocks go back to now on their own.
+    EXPECT_EQ(f.ScrubTimer->interval(), 10000);
+    f.ScrubTimer->setInterval(1);
+    press(Qt::Key_Plus);
+    EXPECT_TRUE(f.scrubbed());
+    for (QDeadlineTimer d(10000); f.scrubbed() && !d.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(f.scrubbed());
+    EXPECT_EQ(f.picture(), live);
 }
 
 TEST_F(MainWindow, SeeThroughWhiteMasksExactlyTheWhitePixels)
