@@ -337,9 +337,10 @@ TEST_F(LanguageWindows, EveryShippedTranslationHoldsEveryTemplateKey)
             EXPECT_GT(keys.size(), 0u) << section;
             EXPECT_EQ(translation.keys(section), keys) << code << " " << section;
             for (const std::string &key : keys) {
-                if (!templ.readString(section, key, "").empty())
+                if (!templ.readString(section, key, "").empty()) {
                     EXPECT_NE(translation.readString(section, key, ""), "")
                         << code << " " << section << " " << key;
+                }
             }
         }
     }
