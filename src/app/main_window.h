@@ -58,6 +58,7 @@ public:
     void SaveOptions();
     void PaintClocks() override;
     void SetFormSize() override;
+    void warnSaveFailed() override { m_model.warnSaveFailed(*this); }
     void setStayOnTop(bool onTop);
     bool stayOnTop() const;
 

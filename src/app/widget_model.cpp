@@ -42,9 +42,14 @@ bool WidgetModel::save(WidgetView &view)
         view.saveSkin();
         return true;
     } catch (...) {
-        view.warn("Warning", LangMessages.text(1));
+        warnSaveFailed(view);
         return false;
     }
+}
+
+void WidgetModel::warnSaveFailed(WidgetView &view) const
+{
+    view.warn("Warning", LangMessages.text(1));
 }
 
 int WidgetModel::setOpacitySwitch(bool on)
