@@ -29,12 +29,15 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
+#include <stdexcept>
 
 namespace tivora {
 
 namespace {
 
 constexpr int ItemHeight = 13;
+// What may be typed into a clock's description.
+constexpr int DescriptionLimit = 100;
 
 // A city item's zone, beside the item text that carries its offset.
 constexpr int CityZoneRole = Qt::UserRole + 1;
@@ -44,6 +47,15 @@ constexpr int LineZoneRole = Qt::UserRole;
 QString qtext(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// A control of the dialog by its name; the tables of the form name only controls that exist.
+template<class W> W *control(const QObject *dialog, const char *name)
+{
+    W *found = dialog->findChild<W *>(QLatin1String(name));
+    if (!found)
+        throw std::logic_error(std::string("no control ") + name);
+    return found;
 }
 
 std::string lineZone(const QListWidgetItem *item)
@@ -421,30 +433,22 @@ void Form2::FormShow()
     if (m_main.N1)
         m_main.N1->setEnabled(false);
 
-    const TOptions &o = options();
-    cb1->setChecked(o.ShowArray);
-    cb2->setChecked(o.ShowDigits);
-    cb3->setChecked(o.ShowDate);
-    cb4->setChecked(o.ShowDesc);
-    cb7->setChecked(o.ShowWhiteBG);
-    cb8->setChecked(o.ShowTextWhiteBG);
-    cb9->setChecked(o.ShowSystemTime);
+    const OptionsFormValues form = formFromModel(m_model);
+    for (const FormControl<bool> &c : FormCheckBoxes)
+        control<QCheckBox>(this, c.name)->setChecked(form.*c.value);
+    for (const FormControl<std::string> &c : FormTexts)
+        control<QLineEdit>(this, c.name)->setText(qtext(form.*c.value));
+    for (const FormControl<int> &c : FormSliders)
+        control<QSlider>(this, c.name)->setValue(form.*c.value);
     cb5->setChecked(m_main.stayOnTop());
-    cb6->setChecked(o.ShowDelimiters);
-    e4->setText(qtext(o.SysTimeDesc));
-    tb1->setValue(o.ActiveTr);
-    tb2->setValue(o.PassiveTr);
     tb1Change();
     tb2Change();
-    cwidth->setText(QString::number(o.Width));
 
     lb1->setUpdatesEnabled(false);
     lb1->clear();
-    const std::vector<std::string> lines = clockLines(m_model.clocks);
-    const std::vector<std::string> zones = clockZones(m_model.clocks);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        auto *item = new QListWidgetItem(qtext(lines[i]), lb1);
-        setLineZone(item, zones[i]);
+    for (std::size_t i = 0; i < form.lines.size(); ++i) {
+        auto *item = new QListWidgetItem(qtext(form.lines[i]), lb1);
+        setLineZone(item, i < form.zones.size() ? form.zones[i] : std::string());
     }
     lb1->setUpdatesEnabled(true);
     selectLine(-1);
@@ -475,19 +479,13 @@ void Form2::Button1Click()
             } restart {m_main.Timer1};
 
             OptionsFormValues form;
-            form.showArray = cb1->isChecked();
-            form.showDigits = cb2->isChecked();
-            form.showDate = cb3->isChecked();
-            form.showDesc = cb4->isChecked();
-            form.showWhiteBG = cb7->isChecked();
-            form.showTextWhiteBG = cb8->isChecked();
-            form.showSystemTime = cb9->isChecked();
-            form.showDelimiters = cb6->isChecked();
+            for (const FormControl<bool> &c : FormCheckBoxes)
+                form.*c.value = control<QCheckBox>(this, c.name)->isChecked();
+            for (const FormControl<std::string> &c : FormTexts)
+                form.*c.value = control<QLineEdit>(this, c.name)->text().toStdString();
+            for (const FormControl<int> &c : FormSliders)
+                form.*c.value = control<QSlider>(this, c.name)->value();
             m_main.setStayOnTop(cb5->isChecked());
-            form.sysTimeDesc = e4->text().toStdString();
-            form.widthText = cwidth->text().toStdString();
-            form.activeTr = tb1->value();
-            form.passiveTr = tb2->value();
             for (int i = 0; i < lb1->count(); ++i) {
                 form.lines.push_back(lb1->item(i)->text().toStdString());
                 form.zones.push_back(lineZone(lb1->item(i)));
