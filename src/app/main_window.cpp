@@ -198,6 +198,7 @@ void TForm1::FormCreate()
 
     m_dragging = false;
     m_model.load(*this);
+    refreshZoneClocks();
     if (!m_context.snapshot)
         applyLanguage(this, languageFile(m_model.dataDir()), &m_model.LangMessages, PopupMenu1);
 }
@@ -323,11 +324,25 @@ void TForm1::PaintClocks()
 {
     if (m_released)
         return;
-    const QRegion changed = record(m_services.now());
+    const LocalDateTime now = m_services.now();
+    // A new offset from UTC may be a new local zone: the zone-bound clocks' offsets are
+    // relative to it.
+    if (now.utcOffset != m_localOffsetSeen) {
+        m_localOffsetSeen = now.utcOffset;
+        refreshZoneClocks();
+    }
+    const QRegion changed = record(now);
     updateOpacity();
     // Painted and shown at once, so the tick's picture is on the screen in the tick.
     if (!changed.isEmpty())
         repaint(changed);
+}
+
+void TForm1::refreshZoneClocks()
+{
+    const TimeZoneSource zones = systemTimeZones();
+    if (refreshZoneOffsets(m_model.clocks, zones.standardOffset, zones.localStandardOffset()))
+        m_repaintAll = true;
 }
 
 void TForm1::updateOpacity()

@@ -325,8 +325,13 @@ void Form2::buildClockBox()
     e2 = place(new ClockSpinBox(box), "e2", 150, 312, 46, 21);
     e2->setRange(MinMinuteField, MaxMinuteField);
     e3 = place(new QLineEdit(box), "e3", 62, 335, 135, 21);
-    e3->setMaxLength(100);
+    e3->setMaxLength(DescriptionLimit);
     setClockFieldsEnabled(false);
+    // The limit stops typing only: a longer description from the settings file is shown
+    // whole (lb1Click) and can be shortened, never lengthened, until it fits.
+    connect(e3, &QLineEdit::textEdited, this, [this](const QString &text) {
+        e3->setMaxLength(std::max(DescriptionLimit, int(text.size())));
+    });
 
     connect(lb1, &QListWidget::itemSelectionChanged, this, &Form2::lb1Click);
     connect(Button3, &QPushButton::clicked, this, &Form2::Button3Click);
@@ -606,10 +611,13 @@ void Form2::lb1Click()
         setClockFieldsEnabled(row >= 0);
         if (row < 0)
             return;
-        const TClock clock = readClockLine(lb1->item(row)->text().toStdString());
-        e1->setValue(clock.hour);
-        e2->setValue(clock.minute);
-        e3->setText(qtext(clock.desc));
+        const std::string line = lb1->item(row)->text().toStdString();
+        const HourMinute fields = lineFields(line);
+        e1->setValue(fields.hour);
+        e2->setValue(fields.minute);
+        const QString desc = qtext(readClockLine(line).desc);
+        e3->setMaxLength(std::max(DescriptionLimit, int(desc.size())));
+        e3->setText(desc);
         e3->setCursorPosition(0); // a long description shows from its start
     });
 }
@@ -645,10 +653,12 @@ void Form2::e2Exit()
         if (row < 0)
             return;
         QListWidgetItem *item = lb1->item(row);
-        const std::string line = committedLine(
-            e1->cleanText().toStdString(), e2->cleanText().toStdString(), e3->text().toStdString());
+        const std::string before = item->text().toStdString();
+        const std::string line =
+            committedLine(e1->cleanText().toStdString(), e2->cleanText().toStdString(),
+                          e3->text().toStdString(), before);
         // Offsets set by hand make the clock a fixed-offset one again.
-        setLineZone(item, zoneAfterCommit(item->text().toStdString(), line, lineZone(item)));
+        setLineZone(item, zoneAfterCommit(before, line, lineZone(item)));
         item->setText(qtext(line));
     });
 }
@@ -662,15 +672,19 @@ void Form2::cbCityChange()
             cityItemOffset(cbCity->currentData().toString().toStdString());
         if (!offset)
             return;
-        const HourMinute split = splitOffset(*offset);
-        e1->setValue(split.hour);
-        e2->setValue(split.minute);
-        e2Exit();
+        // The line takes the offset as it is, also where the fields cannot show its sign
+        // (-0:30); the fields then show what the line reads.
+        const std::string line = offsetLine(*offset, e3->text().toStdString());
+        const HourMinute fields = lineFields(line);
+        e1->setValue(fields.hour);
+        e2->setValue(fields.minute);
         // The clock follows the picked zone's real time from now on.
-        if (const int row = selectedLine(); row >= 0)
+        if (const int row = selectedLine(); row >= 0) {
+            QListWidgetItem *item = lb1->item(row);
+            item->setText(qtext(line));
             setLineZone(
-                lb1->item(row),
-                cbCity->itemData(cbCity->currentIndex(), CityZoneRole).toString().toStdString());
+                item, cbCity->itemData(cbCity->currentIndex(), CityZoneRole).toString().toStdString());
+        }
     });
 }
 

@@ -36,7 +36,7 @@ protected:
         services.warning = [this](const QString &title, const QString &text) {
             warnings.push_back((title + "|" + text).toStdString());
         };
-        services.now = [this] { return LocalDateTime {2026, 12, 7, 10, 10, second}; };
+        services.now = [this] { return LocalDateTime {2026, 12, 7, 10, 10, second, utcOffset}; };
         services.workArea = [] { return QRect(0, 0, 1280, 1000); };
     }
     void TearDown() override
@@ -84,6 +84,7 @@ protected:
     DesktopServices services;
     bool trayAvailable = true;
     int second = 45;
+    int utcOffset = 0;
     std::vector<std::string> warnings;
     std::unique_ptr<AppWindow> app;
     std::unique_ptr<TForm1> form;
@@ -116,6 +117,28 @@ TEST_F(MainWindow, CreationLoadsSettingsSkinAndStartsTheTimer)
     EXPECT_EQ(f.size(), QSize(2 * 139, 220));
     EXPECT_EQ(f.picture().size(), QSize(2 * 139, 220));
     EXPECT_TRUE(app->isHidden());
+}
+
+TEST_F(MainWindow, ZoneClocksFollowTheLocalZoneAtLoadAndWhenItChanges)
+{
+    const QByteArray savedTz = qgetenv("TZ");
+    qputenv("TZ", "Asia/Kolkata");
+    // Picked while the local zone was Moscow (UTC+3).
+    writeSettings("[Tivora]\nClock_01_h=-3\nClock_01_Desc=Abidjan\nClock_01_Zone=Africa/Abidjan\n"
+                  "Clock_02_h=2\nClock_02_m=30\nClock_02_Desc=Kolkata\nClock_02_Zone=Asia/Kolkata\n");
+    TForm1 &f = create();
+    const TClockList underKolkata = f.model().clocks;
+    qputenv("TZ", "Europe/Moscow");
+    utcOffset = 3 * 3600;
+    f.PaintClocks();
+    const TClockList underMoscow = f.model().clocks;
+    savedTz.isNull() ? qunsetenv("TZ") : qputenv("TZ", savedTz);
+    EXPECT_EQ(underKolkata, (TClockList {{-6, 30, "Abidjan", "Africa/Abidjan"},
+                                         {0, 0, "System"},
+                                         {0, 0, "Kolkata", "Asia/Kolkata"}}));
+    EXPECT_EQ(underMoscow, (TClockList {{-3, 0, "Abidjan", "Africa/Abidjan"},
+                                        {0, 0, "System"},
+                                        {2, 30, "Kolkata", "Asia/Kolkata"}}));
 }
 
 TEST_F(MainWindow, OpacityFollowsTheCursorAndIsSetOnlyOnChange)
