@@ -21,14 +21,12 @@ TEST(ClockLines, ShowTheOffsetAnEntryStandsForAndReadBackToIt)
     };
     const Case cases[] = {
         {3, 0, "", "+03:00 ", 3, 0},
-        {12, 5, "", "+12:05 ", 12, 5},
         {0, 30, "  lead: spaces", "+00:30   lead: spaces", 0, 30},
         // Behind by a whole number of hours and a part: 60 x hour + minute.
         {-4, 30, "St Johns", "-03:30 St Johns", -4, 30},
         {-3, 30, "hand", "-02:30 hand", -3, 30},
         {-1, 30, "", "-00:30 ", -1, 30},
         {-24, 59, "a b", "-23:01 a b", -24, 59},
-        {-3, 0, "Moscow", "-03:00 Moscow", -3, 0},
         // Hand-edited offsets beyond the usual width keep what they stand for.
         {120, 0, "Far", "+120:00 Far", 120, 0},
         {3, -5, "x", "+02:55 x", 2, 55},
@@ -83,10 +81,8 @@ TEST(ClockLines, ListSkipsSystemTimeEntriesAndCommitClampsTheFields)
     const std::tuple<const char *, const char *, const char *, const char *> over[] = {
         {"0", "30", "-00:30 Old", "-00:30 New"},
         {"24", "0", "+120:00 Old", "+120:00 New"},
-        {"-3", "30", "-03:30 Old", "-03:30 New"},
         {"0", "0", "+00:00", "+00:00 New"},
         {"0", "45", "-00:30 Old", "+00:45 New"},
-        {"1", "30", "-00:30 Old", "+01:30 New"},
     };
     for (const auto &[hour, minute, before, line] : over)
         EXPECT_EQ(committedLine(hour, minute, "New", before), line) << before;
@@ -282,9 +278,8 @@ TEST(CityItems, NameAndOffsetOfAnItem)
 TEST(CityItems, APickShowsTheOffsetAsItIs)
 {
     const std::tuple<int, const char *, HourMinute> cases[] = {
-        {330, "+05:30 D", {5, 30}},    {-180, "-03:00 D", {-3, 0}},  {0, "+00:00 D", {0, 0}},
-        {-210, "-03:30 D", {-3, 30}},  {-390, "-06:30 D", {-6, 30}}, {-30, "-00:30 D", {0, 30}},
-        {1560, "+24:00 D", {24, 0}},   {-1590, "-24:30 D", {-24, 30}},
+        {330, "+05:30 D", {5, 30}},   {-180, "-03:00 D", {-3, 0}}, {-210, "-03:30 D", {-3, 30}},
+        {-30, "-00:30 D", {0, 30}},   {1560, "+24:00 D", {24, 0}}, {-1590, "-24:30 D", {-24, 30}},
     };
     for (const auto &[minutes, line, fields] : cases) {
         EXPECT_EQ(offsetLine(minutes, "D"), line) << minutes;

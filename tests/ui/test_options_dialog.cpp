@@ -450,7 +450,7 @@ TEST_F(OptionsDialog, EachControlShowsAndSetsItsOwnSetting)
         {"cb3", &TOptions::ShowDate},       {"cb4", &TOptions::ShowDesc},
         {"cb6", &TOptions::ShowDelimiters}, {"cb7", &TOptions::ShowWhiteBG},
         {"cb8", &TOptions::ShowTextWhiteBG}, {"cb9", &TOptions::ShowSystemTime}};
-    create("[Main]\nActiveTr=10\nPassiveTr=20\n[Tivora]\nClock_01_h=1\n");
+    create("[Tivora]\nClock_01_h=1\n");
     TOptions &o = form->model().options;
     for (const auto &[name, setting] : boxes) {
         for (const auto &[other, otherSetting] : boxes)
@@ -466,12 +466,6 @@ TEST_F(OptionsDialog, EachControlShowsAndSetsItsOwnSetting)
         for (const auto &[other, otherSetting] : boxes)
             EXPECT_EQ(o.*otherSetting, other != name) << name << " cleared on OK, " << other;
     }
-    Form2 &d = open();
-    EXPECT_EQ(std::pair(d.tb1->value(), d.tb2->value()), std::pair(10, 20));
-    d.tb1->setValue(30);
-    d.tb2->setValue(40);
-    QTest::mouseClick(d.Button1, Qt::LeftButton);
-    EXPECT_EQ(std::pair(int(o.ActiveTr), int(o.PassiveTr)), std::pair(30, 40));
 }
 
 TEST_F(OptionsDialog, ALongDescriptionIsKeptUnlessEditedAndTypingStopsAtTheLimit)
