@@ -257,6 +257,7 @@ void TForm1::FormCreate()
 
     m_dragging = false;
     m_model.load(*this);
+    refreshZoneClocks();
     if (!m_context.snapshot)
         applyLanguage(this, languageFile(m_model.dataDir()), &m_model.LangMessages, PopupMenu1);
 }
@@ -387,6 +388,13 @@ void TForm1::PaintClocks()
 {
     if (m_released)
         return;
+    const LocalDateTime now = m_services.now();
+    // A new offset from UTC may be a new local zone: the zone-bound clocks' offsets are
+    // relative to it.
+    if (now.utcOffset != m_localOffsetSeen) {
+        m_localOffsetSeen = now.utcOffset;
+        refreshZoneClocks();
+    }
     const QRegion changed = record(shownTime());
     updateOpacity();
     // Painted and shown at once, so the tick's picture is on the screen in the tick.
@@ -422,6 +430,13 @@ void TForm1::scrubToNow()
         return;
     m_scrub.reset();
     guarded([this] { PaintClocks(); });
+}
+
+void TForm1::refreshZoneClocks()
+{
+    const TimeZoneSource zones = systemTimeZones();
+    if (refreshZoneOffsets(m_model.clocks, zones.standardOffset, zones.localStandardOffset()))
+        m_repaintAll = true;
 }
 
 void TForm1::updateOpacity()

@@ -62,6 +62,7 @@ public:
     void SaveOptions();
     void PaintClocks() override;
     void SetFormSize() override;
+    void warnSaveFailed() override { m_model.warnSaveFailed(*this); }
     void setStayOnTop(bool onTop);
     bool stayOnTop() const;
 
@@ -130,6 +131,8 @@ private:
     QRegion record(const LocalDateTime &time);
     // After a step of the scrubbed clocks: paints them and waits anew before going back.
     void showScrubStep();
+    // Sets the offsets of the clocks bound to a zone from the local zone of now.
+    void refreshZoneClocks();
     void updateOpacity();
     // Brings the see-through shape up to date where the picture was painted, reading the
     // pixels from the given picture or else the window's buffer.
@@ -160,6 +163,7 @@ private:
     bool m_repaintAll = true; // size, skin or see-through changed since the last repaint
     TOptions m_paintedOptions;
     std::int64_t m_paintedSecond = std::numeric_limits<std::int64_t>::min();
+    int m_localOffsetSeen = std::numeric_limits<int>::min(); // UTC offset of the last tick
     bool m_painted = false; // the window has had its first paint
     QImage m_shape; // shown pixels of the window, one bit each; null when not see-through
     bool m_shapeKnown = false; // m_shape holds the whole picture's shape

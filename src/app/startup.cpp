@@ -263,6 +263,10 @@ int runTivora(int argc, char **argv)
     where.executableFolderWritable = canWriteFolder(executable.parent_path());
     where.xdgConfigHome = std::getenv("XDG_CONFIG_HOME");
     where.home = std::getenv("HOME");
+    std::error_code canonical;
+    where.installFolder = std::filesystem::weakly_canonical(TIVORA_INSTALL_BINDIR, canonical);
+    if (canonical)
+        where.installFolder = TIVORA_INSTALL_BINDIR;
     const DataFolder folder = dataFolder(where);
     context.dataDir = folder.path;
     // A folder that cannot be made shows up as the manifest that cannot be written.

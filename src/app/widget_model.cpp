@@ -42,9 +42,14 @@ bool WidgetModel::save(WidgetView &view)
         view.saveSkin();
         return true;
     } catch (...) {
-        view.warn(LangMessages.text(WarningTitle), LangMessages.text(SaveFailedMessage));
+        warnSaveFailed(view);
         return false;
     }
+}
+
+void WidgetModel::warnSaveFailed(WidgetView &view) const
+{
+    view.warn(LangMessages.text(WarningTitle), LangMessages.text(SaveFailedMessage));
 }
 
 int WidgetModel::setOpacitySwitch(bool on)

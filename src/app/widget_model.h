@@ -71,6 +71,8 @@ public:
     // reported through the view's warning with message 1 and goes no further.
     // Returns whether everything was written.
     bool save(WidgetView &view);
+    // The warning of a failed save: message 1.
+    void warnSaveFailed(WidgetView &view) const;
 
     // Opacity: on unless both settings are opaque; its value follows the cursor.
     bool opacityWanted() const { return options.ActiveTr != 255 || options.PassiveTr != 255; }

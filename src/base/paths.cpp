@@ -13,7 +13,10 @@ DataFolder dataFolder(const DataFolderInputs &in)
     std::error_code ec;
     const fs::path absolute = fs::absolute(in.executable, ec);
     const fs::path beside = (ec ? in.executable : absolute).parent_path();
-    if (in.executableFolderWritable)
+    // Compared with a trailing separator on both sides: "/usr/bin/" is "/usr/bin".
+    const bool installed = !in.installFolder.empty()
+        && (beside / "").lexically_normal() == (in.installFolder / "").lexically_normal();
+    if (in.executableFolderWritable && !installed)
         return {beside, false};
     if (in.xdgConfigHome && fs::path(in.xdgConfigHome).is_absolute())
         return {fs::path(in.xdgConfigHome) / "tivora", true};

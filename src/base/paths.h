@@ -13,6 +13,8 @@ struct DataFolderInputs
     bool executableFolderWritable = true;
     const char *xdgConfigHome = nullptr; // XDG_CONFIG_HOME
     const char *home = nullptr; // HOME
+    // The folder the build installs the program into (its configured bin folder).
+    std::filesystem::path installFolder = {};
 };
 
 struct DataFolder
@@ -23,8 +25,9 @@ struct DataFolder
 
 // The folder that holds the program's files. A program that may write beside itself
 // keeps them there (portable), and TIVORA_HOME, when set, names the folder outright.
-// An installed program, whose folder it cannot write, keeps them per user in
-// $XDG_CONFIG_HOME/tivora, else ~/.config/tivora. Empty variables count as unset, and
+// An installed program, in the install folder or in a folder it cannot write, keeps
+// them per user in $XDG_CONFIG_HOME/tivora, else ~/.config/tivora: also when run by root,
+// who may write the install folder, so nothing lands among the installed files. Empty variables count as unset, and
 // so do relative XDG_CONFIG_HOME and HOME (files never go to the current folder). With
 // no home folder known at all the executable's folder stays, and writing there fails
 // with the usual error.

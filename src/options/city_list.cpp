@@ -1,5 +1,6 @@
 #include "options/city_list.h"
 
+#include "app/settings.h"
 #include "base/int_text.h"
 #include "base/text_encoding.h"
 #include "model/time_zones.h"
@@ -134,13 +135,26 @@ std::optional<int> cityItemOffset(std::string_view item)
     return parseInteger(text);
 }
 
-HourMinute splitOffset(int minutes)
+bool refreshZoneOffsets(TClockList &clocks, const StandardOffsetLookup &standardOffset,
+                        int localStandardOffset)
 {
-    int hour = minutes / 60;
-    if (minutes % 60 < 0)
-        --hour; // rounded towards minus infinity, so the minute is never negative
-    const int minute = minutes - 60 * hour;
-    return {std::clamp(hour, MinHourField, MaxHourField), minute};
+    bool changed = false;
+    for (TClock &clock : clocks) {
+        if (clock.zone.empty())
+            continue;
+        const std::optional<int> zone = standardOffset(clock.zone);
+        if (!zone)
+            continue;
+        const TClock now = readClockLine(offsetLine(*zone - localStandardOffset, ""));
+        if (now.hour != clock.hour || now.minute != clock.minute) {
+            clock.hour = now.hour;
+            clock.minute = now.minute;
+            changed = true;
+        }
+    }
+    if (changed)
+        SortClocks(clocks);
+    return changed;
 }
 
 } // namespace tivora

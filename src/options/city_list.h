@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/options.h"
+
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -53,15 +55,11 @@ std::string_view cityItemName(std::string_view item);
 // nothing when there is no "|" or no number there.
 std::optional<int> cityItemOffset(std::string_view item);
 
-// An offset in minutes split into the clock editor's hour and minute fields so that the
-// clock shows that time: 60 x hour + minute is the offset, with the minute in 0..59
-// (-390 gives -7 and 30). An hour beyond the field's range is set to its nearest bound.
-struct HourMinute
-{
-    int hour = 0;
-    int minute = 0;
-    bool operator==(const HourMinute &) const = default;
-};
-HourMinute splitOffset(int minutes);
+// Brings each zone-bound clock's offsets to its zone's standard time minus the local
+// standard time (localStandardOffset, minutes east of UTC), as a pick from the city list
+// would set them now, and orders the list by offset again. A zone the lookup does not
+// know keeps its stored offsets. Returns whether any offset changed.
+bool refreshZoneOffsets(TClockList &clocks, const StandardOffsetLookup &standardOffset,
+                        int localStandardOffset);
 
 } // namespace tivora

@@ -29,12 +29,15 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
+#include <stdexcept>
 
 namespace tivora {
 
 namespace {
 
 constexpr int ItemHeight = 13;
+// What may be typed into a clock's description.
+constexpr int DescriptionLimit = 100;
 
 // A city item's zone, beside the item text that carries its offset.
 constexpr int CityZoneRole = Qt::UserRole + 1;
@@ -44,6 +47,15 @@ constexpr int LineZoneRole = Qt::UserRole;
 QString qtext(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// A control of the dialog by its name; the tables of the form name only controls that exist.
+template<class W> W *control(const QObject *dialog, const char *name)
+{
+    W *found = dialog->findChild<W *>(QLatin1String(name));
+    if (!found)
+        throw std::logic_error(std::string("no control ") + name);
+    return found;
 }
 
 std::string lineZone(const QListWidgetItem *item)
@@ -314,8 +326,13 @@ void Form2::buildClockBox()
     e2 = place(new ClockSpinBox(box), "e2", 150, 312, 46, 21);
     e2->setRange(MinMinuteField, MaxMinuteField);
     e3 = place(new QLineEdit(box), "e3", 62, 335, 135, 21);
-    e3->setMaxLength(100);
+    e3->setMaxLength(DescriptionLimit);
     setClockFieldsEnabled(false);
+    // The limit stops typing only: a longer description from the settings file is shown
+    // whole (lb1Click) and can be shortened, never lengthened, until it fits.
+    connect(e3, &QLineEdit::textEdited, this, [this](const QString &text) {
+        e3->setMaxLength(std::max(DescriptionLimit, int(text.size())));
+    });
 
     connect(lb1, &QListWidget::itemSelectionChanged, this, &Form2::lb1Click);
     connect(Button3, &QPushButton::clicked, this, &Form2::Button3Click);
@@ -422,30 +439,22 @@ void Form2::FormShow()
     if (m_main.N1)
         m_main.N1->setEnabled(false);
 
-    const TOptions &o = options();
-    cb1->setChecked(o.ShowArray);
-    cb2->setChecked(o.ShowDigits);
-    cb3->setChecked(o.ShowDate);
-    cb4->setChecked(o.ShowDesc);
-    cb7->setChecked(o.ShowWhiteBG);
-    cb8->setChecked(o.ShowTextWhiteBG);
-    cb9->setChecked(o.ShowSystemTime);
+    const OptionsFormValues form = formFromModel(m_model);
+    for (const FormControl<bool> &c : FormCheckBoxes)
+        control<QCheckBox>(this, c.name)->setChecked(form.*c.value);
+    for (const FormControl<std::string> &c : FormTexts)
+        control<QLineEdit>(this, c.name)->setText(qtext(form.*c.value));
+    for (const FormControl<int> &c : FormSliders)
+        control<QSlider>(this, c.name)->setValue(form.*c.value);
     cb5->setChecked(m_main.stayOnTop());
-    cb6->setChecked(o.ShowDelimiters);
-    e4->setText(qtext(o.SysTimeDesc));
-    tb1->setValue(o.ActiveTr);
-    tb2->setValue(o.PassiveTr);
     tb1Change();
     tb2Change();
-    cwidth->setText(QString::number(o.Width));
 
     lb1->setUpdatesEnabled(false);
     lb1->clear();
-    const std::vector<std::string> lines = clockLines(m_model.clocks);
-    const std::vector<std::string> zones = clockZones(m_model.clocks);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        auto *item = new QListWidgetItem(qtext(lines[i]), lb1);
-        setLineZone(item, zones[i]);
+    for (std::size_t i = 0; i < form.lines.size(); ++i) {
+        auto *item = new QListWidgetItem(qtext(form.lines[i]), lb1);
+        setLineZone(item, i < form.zones.size() ? form.zones[i] : std::string());
     }
     lb1->setUpdatesEnabled(true);
     selectLine(-1);
@@ -476,19 +485,13 @@ void Form2::Button1Click()
             } restart {m_main.Timer1};
 
             OptionsFormValues form;
-            form.showArray = cb1->isChecked();
-            form.showDigits = cb2->isChecked();
-            form.showDate = cb3->isChecked();
-            form.showDesc = cb4->isChecked();
-            form.showWhiteBG = cb7->isChecked();
-            form.showTextWhiteBG = cb8->isChecked();
-            form.showSystemTime = cb9->isChecked();
-            form.showDelimiters = cb6->isChecked();
+            for (const FormControl<bool> &c : FormCheckBoxes)
+                form.*c.value = control<QCheckBox>(this, c.name)->isChecked();
+            for (const FormControl<std::string> &c : FormTexts)
+                form.*c.value = control<QLineEdit>(this, c.name)->text().toStdString();
+            for (const FormControl<int> &c : FormSliders)
+                form.*c.value = control<QSlider>(this, c.name)->value();
             m_main.setStayOnTop(cb5->isChecked());
-            form.sysTimeDesc = e4->text().toStdString();
-            form.widthText = cwidth->text().toStdString();
-            form.activeTr = tb1->value();
-            form.passiveTr = tb2->value();
             for (int i = 0; i < lb1->count(); ++i) {
                 form.lines.push_back(lb1->item(i)->text().toStdString());
                 form.zones.push_back(lineZone(lb1->item(i)));
@@ -609,10 +612,13 @@ void Form2::lb1Click()
         setClockFieldsEnabled(row >= 0);
         if (row < 0)
             return;
-        const TClock clock = readClockLine(lb1->item(row)->text().toStdString());
-        e1->setValue(clock.hour);
-        e2->setValue(clock.minute);
-        e3->setText(qtext(clock.desc));
+        const std::string line = lb1->item(row)->text().toStdString();
+        const HourMinute fields = lineFields(line);
+        e1->setValue(fields.hour);
+        e2->setValue(fields.minute);
+        const QString desc = qtext(readClockLine(line).desc);
+        e3->setMaxLength(std::max(DescriptionLimit, int(desc.size())));
+        e3->setText(desc);
         e3->setCursorPosition(0); // a long description shows from its start
     });
 }
@@ -648,10 +654,12 @@ void Form2::e2Exit()
         if (row < 0)
             return;
         QListWidgetItem *item = lb1->item(row);
-        const std::string line = committedLine(
-            e1->cleanText().toStdString(), e2->cleanText().toStdString(), e3->text().toStdString());
+        const std::string before = item->text().toStdString();
+        const std::string line =
+            committedLine(e1->cleanText().toStdString(), e2->cleanText().toStdString(),
+                          e3->text().toStdString(), before);
         // Offsets set by hand make the clock a fixed-offset one again.
-        setLineZone(item, zoneAfterCommit(item->text().toStdString(), line, lineZone(item)));
+        setLineZone(item, zoneAfterCommit(before, line, lineZone(item)));
         item->setText(qtext(line));
     });
 }
@@ -665,15 +673,19 @@ void Form2::cbCityChange()
             cityItemOffset(cbCity->currentData().toString().toStdString());
         if (!offset)
             return;
-        const HourMinute split = splitOffset(*offset);
-        e1->setValue(split.hour);
-        e2->setValue(split.minute);
-        e2Exit();
+        // The line takes the offset as it is, also where the fields cannot show its sign
+        // (-0:30); the fields then show what the line reads.
+        const std::string line = offsetLine(*offset, e3->text().toStdString());
+        const HourMinute fields = lineFields(line);
+        e1->setValue(fields.hour);
+        e2->setValue(fields.minute);
         // The clock follows the picked zone's real time from now on.
-        if (const int row = selectedLine(); row >= 0)
+        if (const int row = selectedLine(); row >= 0) {
+            QListWidgetItem *item = lb1->item(row);
+            item->setText(qtext(line));
             setLineZone(
-                lb1->item(row),
-                cbCity->itemData(cbCity->currentIndex(), CityZoneRole).toString().toStdString());
+                item, cbCity->itemData(cbCity->currentIndex(), CityZoneRole).toString().toStdString());
+        }
     });
 }
 

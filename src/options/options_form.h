@@ -32,6 +32,29 @@ struct OptionsFormValues
     std::vector<std::string> zones;
 };
 
+// Which control of the options dialog (by its name) shows and edits which value of the
+// form. The dialog fills its controls and reads them back through these tables only,
+// so the two directions cannot disagree.
+template<class T> struct FormControl
+{
+    const char *name;
+    T OptionsFormValues::*value;
+};
+inline constexpr FormControl<bool> FormCheckBoxes[] = {
+    {"cb1", &OptionsFormValues::showArray},       {"cb2", &OptionsFormValues::showDigits},
+    {"cb3", &OptionsFormValues::showDate},        {"cb4", &OptionsFormValues::showDesc},
+    {"cb6", &OptionsFormValues::showDelimiters},  {"cb7", &OptionsFormValues::showWhiteBG},
+    {"cb8", &OptionsFormValues::showTextWhiteBG}, {"cb9", &OptionsFormValues::showSystemTime},
+};
+inline constexpr FormControl<std::string> FormTexts[] = {
+    {"e4", &OptionsFormValues::sysTimeDesc},
+    {"cwidth", &OptionsFormValues::widthText},
+};
+inline constexpr FormControl<int> FormSliders[] = {
+    {"tb1", &OptionsFormValues::activeTr},
+    {"tb2", &OptionsFormValues::passiveTr},
+};
+
 // The form as the dialog fills it when it opens (without the window's stay-on-top
 // state, which the window itself holds).
 OptionsFormValues formFromModel(const WidgetModel &model);

@@ -345,8 +345,8 @@ bool SkinEditor::apply()
     o.DateAl = alignmentCode(dAl);
     o.DescAl = alignmentCode(eAl);
     // The window follows the new parameters even when the file cannot be written, so
-    // it never paints a cell size it was not sized for; the file gets them at the next
-    // settings save, which reports its failure.
+    // it never paints a cell size it was not sized for; the user is told, as by a failed
+    // settings save, and the file gets them at the next save that succeeds.
     bool saved = true;
     try {
         m_host.SaveSkin();
@@ -355,6 +355,8 @@ bool SkinEditor::apply()
     }
     m_host.SetFormSize();
     m_host.PaintClocks();
+    if (!saved)
+        m_host.warnSaveFailed();
     return saved;
 }
 

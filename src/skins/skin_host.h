@@ -13,6 +13,8 @@ public:
     virtual void SaveSkin() = 0;
     virtual void SetFormSize() = 0;
     virtual void PaintClocks() = 0;
+    // Shows the warning a failed save of the settings shows.
+    virtual void warnSaveFailed() = 0;
 
 protected:
     ~SkinHost() = default;

@@ -361,6 +361,23 @@ TEST(Paths, DataFolderIsPortableUnlessTheExecutablesFolderIsProtected)
     }
     // A relative executable path is taken from the current folder, as the system does.
     EXPECT_EQ(dataFolder({"bin/tivora"}).path, std::filesystem::current_path() / "bin");
+
+    // The program in the folder it was built to be installed into is the installed one,
+    // even where it may write (run by root).
+    const struct
+    {
+        const char *executable, *tivoraHome, *installFolder, *folder;
+    } installed[] = {
+        {"/usr/bin/tivora", none, "/usr/bin", "/h/.cfg/tivora"},
+        {"/usr/bin/tivora", none, "/usr/bin/", "/h/.cfg/tivora"},
+        {"/usr/bin/tivora", "/srv/t", "/usr/bin", "/srv/t"},
+        {"/opt/t/tivora", none, "/usr/bin", "/opt/t"},
+        {"/usr/local/bin/tivora", none, "/usr/bin", "/usr/local/bin"},
+    };
+    for (const auto &c : installed)
+        EXPECT_EQ(dataFolder({c.executable, c.tivoraHome, true, "/h/.cfg", "/h", c.installFolder}).path,
+                  P(c.folder))
+            << c.executable << " installed in " << c.installFolder;
 }
 
 TEST(Paths, SettingsAndManifestNames)

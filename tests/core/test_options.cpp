@@ -11,38 +11,45 @@
 using namespace tivora;
 namespace fs = std::filesystem;
 
-TEST(ClockLines, FormatsAndReadsBack)
+TEST(ClockLines, ShowTheOffsetAnEntryStandsForAndReadBackToIt)
 {
     struct Case
     {
         int hour, minute;
         const char *desc;
         const char *line;
+        int readHour, readMinute; // the entry the line reads back as
     };
     const Case cases[] = {
-        {-5, 30, "Denver", "-05:30 Denver"},
-        {3, 0, "", "+03:00 "},
-        {12, 5, "", "+12:05 "},
-        {-3, 30, "Moscow", "-03:30 Moscow"},
-        {0, 30, "  lead: spaces", "+00:30   lead: spaces"},
-        {-24, 59, "a b", "-24:59 a b"},
-        // Hand-edited offsets beyond the usual width.
-        {120, 0, "Far", "+120:00 Far"},
-        {-128, 0, "", "-128:00 "},
-        {3, -5, "x", "+03:-05 x"},
-        {-1, 127, "", "-01:127 "},
+        {3, 0, "", "+03:00 ", 3, 0},
+        {0, 30, "  lead: spaces", "+00:30   lead: spaces", 0, 30},
+        // Behind by a whole number of hours and a part: 60 x hour + minute.
+        {-4, 30, "St Johns", "-03:30 St Johns", -4, 30},
+        {-3, 30, "hand", "-02:30 hand", -3, 30},
+        {-1, 30, "", "-00:30 ", -1, 30},
+        {-24, 59, "a b", "-23:01 a b", -24, 59},
+        // Hand-edited offsets beyond the usual width keep what they stand for.
+        {120, 0, "Far", "+120:00 Far", 120, 0},
+        {3, -5, "x", "+02:55 x", 2, 55},
+        {-128, -128, "", "-130:08 ", -128, -128},
+        {127, 127, "", "+129:07 ", 127, 127},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(clockLine(c.hour, c.minute, c.desc), c.line);
         EXPECT_EQ(readClockLine(c.line),
-                  (TClock {std::int8_t(c.hour), std::int8_t(c.minute), c.desc}))
+                  (TClock {std::int8_t(c.readHour), std::int8_t(c.readMinute), c.desc}))
             << c.line;
     }
-    // Every offset an entry can hold survives the round trip.
+    // Every offset an entry can hold survives the round trip; entries with their minute
+    // in 0..59 come back as they were.
     for (int h = INT8_MIN; h <= INT8_MAX; ++h)
         for (int m = INT8_MIN; m <= INT8_MAX; ++m) {
             const TClock clock {std::int8_t(h), std::int8_t(m), " d"};
-            ASSERT_EQ(readClockLine(clockLine(clock)), clock) << h << ' ' << m;
+            const TClock back = readClockLine(clockLine(clock));
+            ASSERT_EQ(back.sortKey(), clock.sortKey()) << h << ' ' << m;
+            if (m >= 0 && m < 60) {
+                ASSERT_EQ(back, clock) << h << ' ' << m;
+            }
         }
 }
 
@@ -50,7 +57,7 @@ TEST(ClockLines, ReadsShortAndDamagedLinesAsZero)
 {
     const std::pair<const char *, TClock> cases[] = {
         {"+00:00", {0, 0, ""}},     {"", {0, 0, ""}},          {"abc", {0, 0, ""}},
-        {"+x5:30 D", {0, 30, "D"}}, {"+05:y0 D", {5, 0, "D"}}, {"-05:30", {-5, 30, ""}},
+        {"+x5:30 D", {0, 30, "D"}}, {"+05:y0 D", {5, 0, "D"}}, {"-05:30", {-6, 30, ""}},
     };
     for (const auto &[line, clock] : cases)
         EXPECT_EQ(readClockLine(line), clock) << line;
@@ -70,6 +77,16 @@ TEST(ClockLines, ListSkipsSystemTimeEntriesAndCommitClampsTheFields)
     for (const auto &[hour, minute, line] : commits)
         EXPECT_EQ(committedLine(hour, minute, ""), line) << hour << ' ' << minute;
     EXPECT_EQ(committedLine("12", "5", "  Moscow"), "+12:05   Moscow");
+
+    // Fields still showing what the selected line gave them change its description only.
+    const std::tuple<const char *, const char *, const char *, const char *> over[] = {
+        {"0", "30", "-00:30 Old", "-00:30 New"},
+        {"24", "0", "+120:00 Old", "+120:00 New"},
+        {"0", "0", "+00:00", "+00:00 New"},
+        {"0", "45", "-00:30 Old", "+00:45 New"},
+    };
+    for (const auto &[hour, minute, before, line] : over)
+        EXPECT_EQ(committedLine(hour, minute, "New", before), line) << before;
 }
 
 TEST(ClockLines, ACommitKeepsTheZoneOnlyWhileTheOffsetsStay)
@@ -280,16 +297,40 @@ TEST(CityItems, NameAndOffsetOfAnItem)
     }
 }
 
-TEST(CityItems, OffsetSplitKeepsTheClocksTime)
+TEST(CityItems, APickShowsTheOffsetAsItIs)
 {
-    const std::pair<int, HourMinute> cases[] = {
-        {330, {5, 30}},  {-180, {-3, 0}}, {0, {0, 0}},     {-390, {-7, 30}},
-        {-30, {-1, 30}}, {59, {0, 59}},   {1560, {24, 0}}, {-1590, {-24, 30}},
+    const std::tuple<int, const char *, HourMinute> cases[] = {
+        {330, "+05:30 D", {5, 30}},   {-180, "-03:00 D", {-3, 0}}, {-210, "-03:30 D", {-3, 30}},
+        {-30, "-00:30 D", {0, 30}},   {1560, "+24:00 D", {24, 0}}, {-1590, "-24:30 D", {-24, 30}},
     };
-    for (const auto &[minutes, split] : cases) {
-        EXPECT_EQ(splitOffset(minutes), split) << minutes;
-        if (split.hour > MinHourField && split.hour < MaxHourField) {
-            EXPECT_EQ(60 * split.hour + split.minute, minutes);
+    for (const auto &[minutes, line, fields] : cases) {
+        EXPECT_EQ(offsetLine(minutes, "D"), line) << minutes;
+        EXPECT_EQ(lineFields(line), fields) << line;
+        if (std::abs(minutes) < 25 * 60) {
+            EXPECT_EQ(readClockLine(line).sortKey(), minutes) << line;
         }
     }
+}
+
+TEST(CityItems, ZoneClocksTakeTheirOffsetsFromTheLocalZoneOfNow)
+{
+    const StandardOffsetLookup zones = [](const std::string &zone) -> std::optional<int> {
+        static const std::map<std::string, int> offsets {
+            {"Africa/Abidjan", 0}, {"Europe/Moscow", 180}, {"Asia/Kolkata", 330}};
+        const auto it = offsets.find(zone);
+        return it == offsets.end() ? std::nullopt : std::optional<int>(it->second);
+    };
+    // Picked under Moscow time, now read under Kolkata time.
+    TClockList clocks {{-3, 0, "Abidjan", "Africa/Abidjan"}, {0, 0, "Moscow", "Europe/Moscow"},
+                       {0, 0, "System"},
+                       {1, 0, "Fixed"},
+                       {2, 30, "Kolkata", "Asia/Kolkata"},
+                       {5, 0, "Unknown", "Nowhere/Atlantis"}};
+    EXPECT_TRUE(refreshZoneOffsets(clocks, zones, 330));
+    EXPECT_EQ(clockLines(clocks), (std::vector<std::string> {"-05:30 Abidjan", "-02:30 Moscow",
+                                                             "+00:00 Kolkata", "+01:00 Fixed",
+                                                             "+05:00 Unknown"}));
+    EXPECT_EQ(clocks[2], (TClock {0, 0, "System"})) << "ordered by the new offsets";
+    EXPECT_EQ(clocks[0], (TClock {-6, 30, "Abidjan", "Africa/Abidjan"}));
+    EXPECT_FALSE(refreshZoneOffsets(clocks, zones, 330));
 }

@@ -37,7 +37,7 @@ protected:
         services.warning = [this](const QString &title, const QString &text) {
             warnings.push_back((title + "|" + text).toStdString());
         };
-        services.now = [this] { return LocalDateTime {2026, 12, 7, 10, 10, second}; };
+        services.now = [this] { return LocalDateTime {2026, 12, 7, 10, 10, second, utcOffset}; };
         services.screens = [] {
             return std::vector<ScreenArea> {{{0, 0, 1280, 1024}, {0, 0, 1280, 1000}}};
         };
@@ -87,6 +87,7 @@ protected:
     DesktopServices services;
     bool trayAvailable = true;
     int second = 45;
+    int utcOffset = 0;
     std::vector<std::string> warnings;
     std::unique_ptr<AppWindow> app;
     std::unique_ptr<TForm1> form;
@@ -119,6 +120,23 @@ TEST_F(MainWindow, CreationLoadsSettingsSkinAndStartsTheTimer)
     EXPECT_EQ(f.size(), QSize(2 * 139, 220));
     EXPECT_EQ(f.picture().size(), QSize(2 * 139, 220));
     EXPECT_TRUE(app->isHidden());
+}
+
+TEST_F(MainWindow, ZoneClocksFollowTheLocalZoneAtLoadAndWhenItChanges)
+{
+    const QByteArray savedTz = qgetenv("TZ");
+    qputenv("TZ", "Asia/Kolkata");
+    // Picked while the local zone was Moscow (UTC+3).
+    writeSettings("[Tivora]\nClock_01_h=-3\nClock_01_Zone=Africa/Abidjan\n");
+    TForm1 &f = create();
+    const TClock underKolkata = f.model().clocks[0];
+    qputenv("TZ", "Europe/Moscow");
+    utcOffset = 3 * 3600;
+    f.PaintClocks();
+    const TClock underMoscow = f.model().clocks[0];
+    savedTz.isNull() ? qunsetenv("TZ") : qputenv("TZ", savedTz);
+    EXPECT_EQ(underKolkata, (TClock {-6, 30, "", "Africa/Abidjan"}));
+    EXPECT_EQ(underMoscow, (TClock {-3, 0, "", "Africa/Abidjan"}));
 }
 
 TEST_F(MainWindow, OpacityFollowsTheCursorAndIsSetOnlyOnChange)

@@ -57,6 +57,9 @@ protected:
             return it == offsets.end() ? std::nullopt : std::optional<int>(it->second);
         };
         zones.localStandardOffset = [] { return 180; };
+        // The main window takes its local zone from the system: the same one.
+        savedTz = qgetenv("TZ");
+        qputenv("TZ", "Europe/Moscow");
         services.trayAvailable = [] { return true; };
         services.warning = [](const QString &, const QString &) {};
         services.now = [] { return LocalDateTime {2026, 12, 7, 10, 10, 45}; };
@@ -66,6 +69,7 @@ protected:
         delete dialog.data();
         form.reset();
         app.reset();
+        savedTz.isNull() ? qunsetenv("TZ") : qputenv("TZ", savedTz);
     }
 
     TForm1 &create(const std::string &settings)
@@ -139,6 +143,7 @@ protected:
 
     QTemporaryDir tmp;
     fs::path dir;
+    QByteArray savedTz;
     TimeZoneSource zones;
     DesktopServices services;
     std::unique_ptr<AppWindow> app;
@@ -151,7 +156,7 @@ protected:
 TEST_F(OptionsDialog, ShowFillsTheControlsFromTheModel)
 {
     create("[Main]\nShowArray=0\nShowDelimiters=1\nActiveTr=128\nPassiveTr=254\nWidth=4\n"
-           "SysTimeDesc=Here\n[Tivora]\nClock_01_h=2\nClock_01_Desc=E\nClock_02_h=-3\n"
+           "SysTimeDesc=Here\n[Tivora]\nClock_01_h=2\nClock_01_Desc=E\nClock_02_h=-4\n"
            "Clock_02_m=30\nClock_02_Desc=W\n");
     Form2 &d = open();
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Опции"));
@@ -395,7 +400,7 @@ TEST_F(OptionsDialog, CityPickSetsTheOffsetAndCommitsAtOnce)
     const std::tuple<const char *, int, int, const char *> picks[] = {
         {"Kolkata, India (UTC+05:30)", 2, 30, "+02:30 A"},
         {"London, Britain (UK) (UTC+00:00)", -3, 0, "-03:00 A"},
-        {"St John's, Canada (UTC-03:30)", -7, 30, "-07:30 A"}, // 390 minutes behind
+        {"St John's, Canada (UTC-03:30)", -6, 30, "-06:30 A"}, // 390 minutes behind
     };
     for (const auto &[city, hour, minute, line] : picks) {
         pickCity(city);
@@ -416,7 +421,7 @@ TEST_F(OptionsDialog, CityPickSetsTheOffsetAndCommitsAtOnce)
 TEST_F(OptionsDialog, APickedCityKeepsItsZoneUntilAnOffsetIsEdited)
 {
     create("[Tivora]\nClock_01_h=1\nClock_01_Desc=A\n"
-           "Clock_02_h=2\nClock_02_Desc=B\nClock_02_Zone=Asia/Kolkata\n");
+           "Clock_02_h=2\nClock_02_m=30\nClock_02_Desc=B\nClock_02_Zone=Asia/Kolkata\n");
     Form2 &d = open();
     EXPECT_EQ(d.lb1->item(0)->toolTip(), "");
     EXPECT_EQ(d.lb1->item(1)->toolTip(), "Asia/Kolkata") << "the line shows its zone";
@@ -429,15 +434,81 @@ TEST_F(OptionsDialog, APickedCityKeepsItsZoneUntilAnOffsetIsEdited)
     EXPECT_EQ(d.lb1->item(0)->toolTip(), "Europe/London");
     typeInto(d.e1, "5");
     select(0); // commits line 1's hour: a fixed-offset clock again
-    EXPECT_EQ(lines(), QStringList({"-03:00 London", "+05:00 B"}));
+    EXPECT_EQ(lines(), QStringList({"-03:00 London", "+05:30 B"}));
     EXPECT_EQ(d.lb1->item(1)->toolTip(), "");
     QTest::mouseClick(d.Button1, Qt::LeftButton);
     ASSERT_TRUE(destroyed());
     EXPECT_EQ(form->model().clocks,
-              (TClockList {{-3, 0, "London", "Europe/London"}, {0, 0, "System"}, {5, 0, "B"}}));
+              (TClockList {{-3, 0, "London", "Europe/London"}, {0, 0, "System"}, {5, 30, "B"}}));
     EXPECT_NE(settingsText().find("Clock_01_Desc=London\nClock_01_Zone=Europe/London\nClock_02_h"),
               std::string::npos)
         << settingsText();
+}
+
+TEST_F(OptionsDialog, EachControlShowsAndSetsItsOwnSetting)
+{
+    // The layout's pairs, written out here: a swap anywhere shows as a box ticked for
+    // another box's setting, when shown or on OK.
+    const std::pair<const char *, bool TOptions::*> boxes[] = {
+        {"cb1", &TOptions::ShowArray},      {"cb2", &TOptions::ShowDigits},
+        {"cb3", &TOptions::ShowDate},       {"cb4", &TOptions::ShowDesc},
+        {"cb6", &TOptions::ShowDelimiters}, {"cb7", &TOptions::ShowWhiteBG},
+        {"cb8", &TOptions::ShowTextWhiteBG}, {"cb9", &TOptions::ShowSystemTime}};
+    create("[Tivora]\nClock_01_h=1\n");
+    TOptions &o = form->model().options;
+    for (const auto &[name, setting] : boxes) {
+        for (const auto &[other, otherSetting] : boxes)
+            o.*otherSetting = otherSetting == setting;
+        Form2 &d = open();
+        for (const auto &[other, otherSetting] : boxes) {
+            QCheckBox *box = d.findChild<QCheckBox *>(other);
+            EXPECT_EQ(box->isChecked(), other == name) << name << " shown, " << other;
+            box->toggle();
+        }
+        QTest::mouseClick(d.Button1, Qt::LeftButton);
+        ASSERT_TRUE(destroyed());
+        for (const auto &[other, otherSetting] : boxes)
+            EXPECT_EQ(o.*otherSetting, other != name) << name << " cleared on OK, " << other;
+    }
+}
+
+TEST_F(OptionsDialog, ALongDescriptionIsKeptUnlessEditedAndTypingStopsAtTheLimit)
+{
+    const std::string long303(303, 'x');
+    create("[Tivora]\nClock_01_h=1\nClock_01_Desc=" + long303 + "\nClock_02_h=2\n");
+    Form2 &d = open();
+    select(0);
+    d.e3->setFocus(Qt::MouseFocusReason);
+    select(1); // leaving e3 commits line 0
+    EXPECT_EQ(lines()[0].toStdString(), "+01:00 " + long303);
+    select(0);
+    QTest::keyClick(d.e3, Qt::Key_End);
+    QTest::keyClicks(d.e3, "y");
+    EXPECT_EQ(d.e3->text().size(), 303) << "nothing typed beyond the text";
+    QTest::keyClick(d.e3, Qt::Key_Backspace);
+    QTest::keyClicks(d.e3, "y");
+    EXPECT_EQ(d.e3->text().size(), 302) << "a shortened text does not grow again";
+    typeInto(d.e3, QString(120, 'z'));
+    EXPECT_EQ(d.e3->text(), QString(100, 'z'));
+}
+
+TEST_F(OptionsDialog, NegativeOffsetsWithMinutesReadAsTheyAre)
+{
+    // -3:30 stored as hour -4 and minute 30; a hand-edited -3/30 is -2:30.
+    create("[Tivora]\nClock_01_h=-4\nClock_01_m=30\nClock_01_Desc=A\n"
+           "Clock_02_h=-3\nClock_02_m=30\nClock_02_Desc=B\nClock_03_h=5\n");
+    Form2 &d = open();
+    EXPECT_EQ(lines(), QStringList({"-03:30 A", "-02:30 B", "+05:00 "}));
+    select(0);
+    EXPECT_EQ(std::pair(d.e1->value(), d.e2->value()), std::pair(-3, 30));
+    select(2);
+    typeInto(d.e1, "-1");
+    typeInto(d.e2, "45");
+    select(1);
+    EXPECT_EQ(lines()[2], "-01:45 ");
+    QTest::mouseClick(d.Button1, Qt::LeftButton);
+    EXPECT_EQ(form->model().clocks, (TClockList {{-4, 30, "A"}, {-3, 30, "B"}, {-2, 15, ""},
+                                                 {0, 0, "System"}}));
 }
 
 TEST_F(OptionsDialog, SkinListPicksAtOnceAndCancelKeepsThePick)

@@ -47,8 +47,12 @@ protected:
         ASSERT_TRUE(tmp.isValid());
         dir = fs::path(tmp.path().toStdString());
         app = std::make_unique<AppWindow>();
+        DesktopServices services;
+        services.warning = [this](const QString &title, const QString &text) {
+            warnings << title + "|" + text;
+        };
         form = std::make_unique<TForm1>(StartupContext {dir / "tivora", dir, {}, false}, app.get(),
-                                        DesktopServices {});
+                                        services);
         form->show();
         // The options dialog as far as the panel sees it: narrowed to 423 pixels with
         // its borders, the view box at 204 and the skin box beside it.
@@ -117,6 +121,7 @@ protected:
 
     QTemporaryDir tmp;
     fs::path dir;
+    QStringList warnings;
     std::unique_ptr<AppWindow> app;
     std::unique_ptr<TForm1> form;
     QDialog dialog;
@@ -265,7 +270,7 @@ TEST_F(SkinEditorTest, SlidesInTwentyPixelStepsAndRefusesToStartAgain)
     EXPECT_FALSE(box3->isVisible());
 }
 
-TEST_F(SkinEditorTest, UnsavableSkinStillResizesAndKeepsThePanelOpen)
+TEST_F(SkinEditorTest, UnsavableSkinWarnsResizesAndKeepsThePanelOpen)
 {
     const std::string file = skinFile();
     editor->Button5Click();
@@ -275,6 +280,8 @@ TEST_F(SkinEditorTest, UnsavableSkinStillResizesAndKeepsThePanelOpen)
     EXPECT_EQ(form->model().options.cWindth, 100);
     EXPECT_EQ(form->width(), 100);
     EXPECT_EQ(skinFile(), file);
+    EXPECT_EQ(warnings, QStringList {"Warning|Не удалось сохранить настройки"})
+        << "the warning of a failed save";
     EXPECT_EQ(editor->state(), SkinEditor::State::Open);
     EXPECT_TRUE(box3->isVisible());
 }
