@@ -2,8 +2,8 @@
 // rebuilding the window's shape mask, each next to a plain copy of a picture of the same
 // size as a yardstick. Run by hand (a Release build; --benchmark_repetitions=5 gives
 // steadier figures on a busy machine); prints the ratios at the end.
-#include "render/clock_grid.h"
-#include "render/qt_canvas.h"
+#include "core/render/clock_grid.h"
+#include "ui/render/qt_canvas.h"
 
 #include <QBitmap>
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 // changed before it returns. Run by hand on a Release build, on an X display
 // (DISPLAY set) or off-screen without one; --benchmark_repetitions=5 gives steadier
 // figures on a busy machine.
-#include "app/main_window.h"
+#include "ui/app/main_window.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // Loading and saving the settings file: 1,000 clocks, and files of growing size to
 // show that loading and saving stay linear in the number of keys.
 
-#include "app/settings.h"
-#include "base/ini_file.h"
+#include "core/model/settings.h"
+#include "core/base/ini_file.h"
 
 #include <benchmark/benchmark.h>
 

@@ -10,8 +10,8 @@
 // rewrites in place too, but the saving process leads a process group of its own and
 // every kill goes to that whole group (kill -9 -PGID), 0-3 ms after the saver has forked
 // the process that does the in-place write.
-#include "base/ini_file.h"
-#include "base/interrupted_saves.h"
+#include "core/base/ini_file.h"
+#include "core/base/interrupted_saves.h"
 #include "platform/file_access.h"
 
 #include <signal.h>

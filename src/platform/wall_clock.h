@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/local_time.h"
+#include "core/time/local_time.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/canvas.h"
+#include "core/render/canvas.h"
 
 #include <map>
 #include <stdexcept>

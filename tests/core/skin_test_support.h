@@ -3,7 +3,7 @@
 // Helpers shared by the skin tests: all skin parameters as one comparable value, and a
 // record whose every skin parameter differs from its read default.
 
-#include "app/settings.h"
+#include "core/model/settings.h"
 
 #include <tuple>
 

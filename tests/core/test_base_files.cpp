@@ -1,6 +1,6 @@
-#include "base/interrupted_saves.h"
-#include "base/paths.h"
-#include "base/text_encoding.h"
+#include "core/base/interrupted_saves.h"
+#include "core/base/paths.h"
+#include "core/base/text_encoding.h"
 #include "platform/file_access.h"
 
 #include "core/test_base_support.h"

@@ -1,5 +1,5 @@
 #include "core/bmp_test_support.h"
-#include "skins/bmp_image.h"
+#include "core/skins/bmp_image.h"
 
 #include <gtest/gtest.h>
 

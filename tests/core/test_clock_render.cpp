@@ -1,5 +1,5 @@
 #include "core/recording_canvas.h"
-#include "render/clock_grid.h"
+#include "core/render/clock_grid.h"
 
 #include <climits>
 #include <cmath>

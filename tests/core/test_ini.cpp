@@ -1,5 +1,5 @@
-#include "base/ini_file.h"
-#include "base/text_encoding.h"
+#include "core/base/ini_file.h"
+#include "core/base/text_encoding.h"
 
 #include "core/test_base_support.h"
 

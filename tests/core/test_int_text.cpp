@@ -1,4 +1,4 @@
-#include "base/int_text.h"
+#include "core/base/int_text.h"
 
 #include <gtest/gtest.h>
 

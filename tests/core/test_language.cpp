@@ -1,5 +1,5 @@
-#include "base/ini_file.h"
-#include "i18n/language.h"
+#include "core/base/ini_file.h"
+#include "core/i18n/language.h"
 
 #include "core/test_base_support.h"
 

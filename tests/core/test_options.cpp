@@ -1,10 +1,10 @@
 // Rules of the options dialog: clock lines, the OK step, skin and city lists.
 #include "core/test_base_support.h"
-#include "model/time_zones.h"
-#include "options/city_list.h"
-#include "options/clock_lines.h"
-#include "options/options_form.h"
-#include "options/skin_list.h"
+#include "core/time/time_zones.h"
+#include "core/time/city_list.h"
+#include "core/options/clock_lines.h"
+#include "core/options/options_form.h"
+#include "core/options/skin_list.h"
 
 #include <map>
 

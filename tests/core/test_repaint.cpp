@@ -1,7 +1,7 @@
-#include "app/ticks.h"
+#include "core/time/ticks.h"
 #include "core/recording_canvas.h"
-#include "render/clock_grid.h"
-#include "render/display_list.h"
+#include "core/render/clock_grid.h"
+#include "core/render/display_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "app/moment_text.h"
-#include "app/scrub.h"
+#include "core/time/moment_text.h"
+#include "core/time/scrub.h"
 #include "core/recording_canvas.h"
-#include "render/clock_grid.h"
+#include "core/render/clock_grid.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

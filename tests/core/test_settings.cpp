@@ -1,7 +1,7 @@
-#include "app/manifest.h"
-#include "app/settings.h"
-#include "app/snap.h"
-#include "base/ini_file.h"
+#include "core/model/manifest.h"
+#include "core/model/settings.h"
+#include "core/model/snap.h"
+#include "core/base/ini_file.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "i18n/shipped_languages.h"
+#include "core/i18n/shipped_languages.h"
 
 #include "core/test_base_support.h"
 

@@ -1,7 +1,7 @@
-#include "base/ini_file.h"
+#include "core/base/ini_file.h"
 #include "core/skin_test_support.h"
 #include "core/test_base_support.h"
-#include "skins/skin_params.h"
+#include "core/skins/skin_params.h"
 
 #include <climits>
 #include <regex>

@@ -1,5 +1,5 @@
-#include "app/widget_model.h"
-#include "model/time_zones.h"
+#include "core/model/widget_model.h"
+#include "core/time/time_zones.h"
 #include "core/test_base_support.h"
 
 #include <stdexcept>

@@ -1,10 +1,10 @@
-#include "about/about_window.h"
-#include "app/app_window.h"
-#include "app/main_window.h"
-#include "base/ini_file.h"
-#include "i18n/qt_language.h"
-#include "i18n/shipped_languages.h"
-#include "options/options_dialog.h"
+#include "ui/about/about_window.h"
+#include "ui/app/app_window.h"
+#include "ui/app/main_window.h"
+#include "core/base/ini_file.h"
+#include "ui/i18n/qt_language.h"
+#include "core/i18n/shipped_languages.h"
+#include "ui/options/options_dialog.h"
 
 #include <QAction>
 #include <QApplication>

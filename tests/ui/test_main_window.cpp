@@ -1,6 +1,6 @@
-#include "app/app_window.h"
-#include "app/main_window.h"
-#include "app/tray_input.h"
+#include "ui/app/app_window.h"
+#include "ui/app/main_window.h"
+#include "ui/app/tray_input.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The options dialog's wiring: opening and closing, OK and Cancel, the clock list
 // editor, the city box and the skin chooser. The rules themselves are core tests.
-#include "app/app_window.h"
-#include "app/main_window.h"
-#include "options/options_dialog.h"
+#include "ui/app/app_window.h"
+#include "ui/app/main_window.h"
+#include "ui/options/options_dialog.h"
 
 #include <QAction>
 #include <QApplication>

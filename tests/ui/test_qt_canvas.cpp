@@ -1,5 +1,5 @@
-#include "render/qt_canvas.h"
-#include "skins/skin_params.h"
+#include "ui/render/qt_canvas.h"
+#include "core/skins/skin_params.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

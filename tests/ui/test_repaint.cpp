@@ -1,8 +1,8 @@
 // The widget repaints only what changed, with the pixels of a whole repaint, and ticks on
 // the wall clock's second.
-#include "app/main_window.h"
-#include "app/ticks.h"
-#include "render/clock_grid.h"
+#include "ui/app/main_window.h"
+#include "core/time/ticks.h"
+#include "core/render/clock_grid.h"
 
 #include <QBackingStore>
 #include <QCoreApplication>

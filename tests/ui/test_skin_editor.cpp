@@ -1,8 +1,8 @@
-#include "app/app_window.h"
-#include "app/main_window.h"
+#include "ui/app/app_window.h"
+#include "ui/app/main_window.h"
 #include "core/skin_test_support.h"
-#include "skins/skin_editor.h"
-#include "skins/skin_files.h"
+#include "ui/skins/skin_editor.h"
+#include "ui/skins/skin_files.h"
 
 #include <QApplication>
 #include <QCheckBox>

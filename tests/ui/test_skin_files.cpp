@@ -1,9 +1,9 @@
-#include "base/ini_file.h"
+#include "core/base/ini_file.h"
 #include "core/bmp_test_support.h"
 #include "core/skin_test_support.h"
 #include "core/test_base_support.h"
-#include "render/qt_canvas.h"
-#include "skins/skin_files.h"
+#include "ui/render/qt_canvas.h"
+#include "ui/skins/skin_files.h"
 
 #include <cmath>
 

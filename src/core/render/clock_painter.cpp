@@ -1,0 +1,155 @@
+#include "core/render/clock_painter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace tivora {
+
+namespace {
+
+constexpr Color FrameColor {128, 128, 128};
+// One step short of white, so that the white see-through colour leaves text boxes visible.
+constexpr Color TextBoxColor {254, 254, 254};
+constexpr int TextBoxCorner = 2;
+
+// Positions and the pivot come from hand-editable files and may hold any 32-bit value.
+// Sums are formed in 64 bits and cut to a range far outside any picture, so that no
+// arithmetic overflows and every coordinate handed to the canvas is an ordinary int.
+constexpr long long CoordLimit = 1LL << 24;
+
+int coord(long long v)
+{
+    return int(std::clamp(v, -CoordLimit, CoordLimit));
+}
+
+void placeText(Canvas &canvas, const TOptions &o, int x, int y, const std::string &text,
+               std::int32_t px, std::int32_t py, std::uint8_t align)
+{
+    const TextSize size = canvas.textSize(text);
+    const long long w = size.width;
+    long long left;
+    switch (align) {
+    case 1: // the text ends at the cell's right edge; px is not used
+        left = static_cast<long long>(x) + o.cWindth - w;
+        break;
+    case 2: // centred on px
+        left = static_cast<long long>(x) + px - w / 2;
+        break;
+    default: // 0 and any unknown code: the text starts at px
+        left = static_cast<long long>(x) + px;
+        break;
+    }
+    const long long top = static_cast<long long>(y) + py;
+
+    // Smoothed edges are blends with the background; on white that is about to be made
+    // see-through they would stay as a pale fringe, so such text is drawn without them.
+    canvas.setTextSmoothing(o.ShowTextWhiteBG || !o.ShowWhiteBG);
+    if (o.ShowTextWhiteBG) {
+        // The box keeps the current pen: the second hand's after the hands, otherwise
+        // whatever earlier drawing left.
+        canvas.setBrush({TextBoxColor, true});
+        canvas.roundRect(coord(left - 4), coord(top - 1), coord(left + w + 4),
+                         coord(top + size.height + 1), TextBoxCorner, TextBoxCorner);
+        canvas.setBrush({TextBoxColor, false});
+    }
+    canvas.textOut(coord(left), coord(top), text);
+}
+
+} // namespace
+
+Point handEnd(Point pivot, double angle, int len)
+{
+    constexpr long long lo = std::numeric_limits<int>::min();
+    constexpr long long hi = std::numeric_limits<int>::max();
+    const long long ex = static_cast<long long>(pivot.x) + roundHalfEven(len * std::sin(angle));
+    const long long ey = static_cast<long long>(pivot.y) - roundHalfEven(len * std::cos(angle));
+    return {int(std::clamp(ex, lo, hi)), int(std::clamp(ey, lo, hi))};
+}
+
+LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const TimeZones *zones)
+{
+    if (zones && !entry.zone.empty())
+        if (const std::optional<int> offset = zones->utcOffset(entry.zone, utcSecondsOf(now)))
+            return atUtcOffset(now, *offset);
+    // The minute offset is always added, also behind a negative hour offset.
+    return addMinutes(now, 60LL * entry.hour + static_cast<long long>(entry.minute));
+}
+
+void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClock &entry,
+               bool carriesScrubText)
+{
+    const TOptions &o = ctx.options;
+    constexpr double TwoPi = 2 * std::numbers::pi;
+
+    const LocalDateTime t = faceTime(ctx.now, entry, ctx.zones);
+    const int h = t.hour;
+    const int m = t.minute;
+    const int s = t.second;
+
+    // Not used for filling here: it is the colour of the next background fill.
+    canvas.setBrush({ctx.skin.pixel(0, 0), true});
+
+    if (o.ShowArray) {
+        canvas.drawBitmap(x, y, ctx.skin);
+        const Point pivot {coord(static_cast<long long>(x) + o.strlX - 1),
+                           coord(static_cast<long long>(y) + o.strlY - 1)};
+
+        const double hourAngle =
+            o.h24 ? TwoPi * (h * 60 + m) / 1440.0 : TwoPi * ((h % 12) * 60 + m) / 720.0;
+        canvas.setPen({Color::fromRef(o.hColor), 2});
+        Point end = handEnd(pivot, hourAngle, o.hLen);
+        canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
+
+        canvas.setPen({Color::fromRef(o.mColor), 2});
+        end = handEnd(pivot, TwoPi * m / 60.0, o.mLen);
+        canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
+
+        canvas.setPen({Color::fromRef(o.sColor), 1});
+        end = handEnd(pivot, TwoPi * s / 60.0, o.sLen);
+        canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
+    }
+
+    // Texts go on a transparent background and the frame stays empty.
+    canvas.setBrush({canvas.brush().color, false});
+
+    // A moment other than now is written in italics.
+    const auto marked = [&ctx](FontSpec font) {
+        font.italic = font.italic || ctx.scrubbed;
+        return font;
+    };
+    if (o.ShowDigits) {
+        canvas.setFont(marked(o.Digits));
+        placeText(canvas, o, x, y, formatTime(t, ctx.timeSeparator), o.DigposX, o.DigposY, o.DigAl);
+    }
+    if (o.ShowDate) {
+        canvas.setFont(marked(o.Date));
+        placeText(canvas, o, x, y, formatDate(t), o.DateposX, o.DateposY, o.DateAl);
+    }
+    const bool scrubText = ctx.scrubbed && carriesScrubText;
+    if (o.ShowDesc || scrubText) {
+        canvas.setFont(scrubText ? marked(o.Desc) : o.Desc);
+        // A clock picked from the city list and left unnamed is named by its city.
+        const std::string city =
+            entry.desc.empty() && !entry.zone.empty() ? zoneCityName(entry.zone) : std::string();
+        placeText(canvas, o, x, y, scrubText ? ctx.scrubText : city.empty() ? entry.desc : city,
+                  o.DescposX, o.DescposY,
+                  o.DescAl);
+    }
+
+    if (o.ShowDelimiters) {
+        canvas.setPen({FrameColor, 1});
+        canvas.rectangle(x, y, coord(static_cast<long long>(x) + o.cWindth),
+                         coord(static_cast<long long>(y) + o.cHeight));
+    }
+    if (ctx.scrubbed) {
+        // Inside the delimiters' frame, so that both show.
+        canvas.setPen({Color::fromRef(o.hColor), 1});
+        canvas.rectangle(coord(static_cast<long long>(x) + 1), coord(static_cast<long long>(y) + 1),
+                         coord(static_cast<long long>(x) + o.cWindth - 1),
+                         coord(static_cast<long long>(y) + o.cHeight - 1));
+    }
+}
+
+} // namespace tivora

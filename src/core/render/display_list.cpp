@@ -1,0 +1,251 @@
+#include "core/render/display_list.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace tivora {
+
+namespace {
+
+// A box around [x0, x1) x [y0, y1) grown by the margin on every side, in int range.
+Box grown(long long x0, long long y0, long long x1, long long y1, long long margin)
+{
+    constexpr long long lo = std::numeric_limits<int>::min();
+    constexpr long long hi = std::numeric_limits<int>::max();
+    return {int(std::clamp(x0 - margin, lo, hi)), int(std::clamp(y0 - margin, lo, hi)),
+            int(std::clamp(x1 + margin, lo, hi)), int(std::clamp(y1 + margin, lo, hi))};
+}
+
+Box clipped(Box b, int width, int height)
+{
+    return {std::max(b.left, 0), std::max(b.top, 0), std::min(b.right, width),
+            std::min(b.bottom, height)};
+}
+
+} // namespace
+
+void DisplayList::begin(int width, int height)
+{
+    std::swap(m_ops, m_previous);
+    m_ops.clear();
+    m_previousWidth = m_width;
+    m_previousHeight = m_height;
+    m_width = width;
+    m_height = height;
+}
+
+std::vector<Box> DisplayList::changedAreas() const
+{
+    const Box whole {0, 0, m_width, m_height};
+    if (m_width != m_previousWidth || m_height != m_previousHeight
+        || m_ops.size() != m_previous.size())
+        return whole.empty() ? std::vector<Box> {} : std::vector<Box> {whole};
+    std::vector<Box> areas;
+    for (size_t i = 0; i < m_ops.size(); ++i) {
+        if (m_ops[i] == m_previous[i])
+            continue;
+        for (const Box &b : {m_previous[i].box, m_ops[i].box}) {
+            const Box c = clipped(b, m_width, m_height);
+            if (!c.empty())
+                areas.push_back(c);
+        }
+    }
+    return areas;
+}
+
+DrawOp &DisplayList::add(DrawOp::Kind kind, Box box)
+{
+    DrawOp &op = m_ops.emplace_back();
+    op.kind = kind;
+    op.pen = pen();
+    op.brush = brush();
+    op.box = box;
+    return op;
+}
+
+void DisplayList::fillRect(int left, int top, int right, int bottom)
+{
+    DrawOp &op = add(DrawOp::Kind::Fill, {left, top, right, bottom});
+    op.a = left, op.b = top, op.c = right, op.d = bottom;
+}
+
+void DisplayList::line(int x1, int y1, int x2, int y2)
+{
+    // Wide pens, caps and smoothed edges reach past the end points.
+    const long long margin = std::max(pen().width, 1) + 2LL;
+    DrawOp &op = add(DrawOp::Kind::Line,
+                     grown(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1LL,
+                           std::max(y1, y2) + 1LL, margin));
+    op.a = x1, op.b = y1, op.c = x2, op.d = y2;
+}
+
+void DisplayList::smoothLine(int x1, int y1, int x2, int y2)
+{
+    line(x1, y1, x2, y2);
+    m_ops.back().kind = DrawOp::Kind::SmoothLine;
+}
+
+void DisplayList::rectangle(int left, int top, int right, int bottom)
+{
+    DrawOp &op =
+        add(DrawOp::Kind::Rectangle, grown(left, top, right, bottom, std::max(pen().width, 1)));
+    op.a = left, op.b = top, op.c = right, op.d = bottom;
+}
+
+void DisplayList::roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH)
+{
+    DrawOp &op =
+        add(DrawOp::Kind::RoundRect, grown(left, top, right, bottom, std::max(pen().width, 1)));
+    op.a = left, op.b = top, op.c = right, op.d = bottom;
+    op.ellipseW = ellipseW;
+    op.ellipseH = ellipseH;
+}
+
+void DisplayList::textOut(int x, int y, const std::string &text)
+{
+    // Glyphs may reach past the text's advance and line height (slanted, bold or
+    // accented letters, smoothed edges): a quarter of the height covers them.
+    const TextSize size = textSize(text);
+    DrawOp &op = add(DrawOp::Kind::Text,
+                     grown(x, y, static_cast<long long>(x) + size.width,
+                           static_cast<long long>(y) + size.height, size.height / 4 + 2LL));
+    op.a = x, op.b = y;
+    op.font = font();
+    op.smooth = textSmoothing();
+    op.text = text;
+}
+
+TextSize DisplayList::textSize(const std::string &text)
+{
+    m_measure.setFont(font());
+    m_measure.setTextSmoothing(textSmoothing());
+    return m_measure.textSize(text);
+}
+
+void DisplayList::drawBitmap(int x, int y, const Bitmap &bitmap)
+{
+    DrawOp &op = add(DrawOp::Kind::Bitmap,
+                     grown(x, y, static_cast<long long>(x) + bitmap.width(),
+                           static_cast<long long>(y) + bitmap.height(), 0));
+    op.a = x, op.b = y;
+    op.bitmap = &bitmap;
+}
+
+Color DisplayList::pixel(int, int) const
+{
+    return White;
+}
+
+std::vector<Box> mergeBoxes(std::vector<Box> boxes)
+{
+    // Pixels a join may add beyond the two boxes: a strip of a small face's width.
+    constexpr long long Slack = 512;
+    const auto area = [](const Box &b) {
+        return static_cast<long long>(b.right - b.left) * (b.bottom - b.top);
+    };
+    std::erase_if(boxes, [](const Box &b) { return b.empty(); });
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        for (size_t j = i + 1; j < boxes.size(); ++j) {
+            const Box &a = boxes[i];
+            const Box &b = boxes[j];
+            const Box u {std::min(a.left, b.left), std::min(a.top, b.top),
+                         std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+            if (area(u) > area(a) + area(b) + Slack)
+                continue;
+            boxes[i] = u;
+            boxes.erase(boxes.begin() + std::ptrdiff_t(j));
+            j = i; // the grown box may now join boxes it passed over
+        }
+    }
+    return boxes;
+}
+
+// --- AreaCover ---------------------------------------------------------------------------
+
+AreaCover::AreaCover(int width, int height, const std::vector<Box> &area)
+    : m_columns((std::max(width, 0) + Cell - 1) / Cell),
+      m_rows((std::max(height, 0) + Cell - 1) / Cell),
+      m_sums(size_t(m_columns + 1) * size_t(m_rows + 1), 0)
+{
+    const int stride = m_columns + 1;
+    for (const Box &raw : area) {
+        const Box b = clipped(raw, width, height);
+        if (b.empty())
+            continue;
+        for (int r = b.top / Cell; r <= (b.bottom - 1) / Cell; ++r)
+            for (int c = b.left / Cell; c <= (b.right - 1) / Cell; ++c)
+                m_sums[size_t(r + 1) * stride + c + 1] = 1;
+    }
+    for (int r = 1; r <= m_rows; ++r)
+        for (int c = 1; c <= m_columns; ++c)
+            m_sums[size_t(r) * stride + c] += m_sums[size_t(r - 1) * stride + c]
+                + m_sums[size_t(r) * stride + c - 1] - m_sums[size_t(r - 1) * stride + c - 1];
+}
+
+int AreaCover::count(int c0, int r0, int c1, int r1) const
+{
+    const int stride = m_columns + 1;
+    return m_sums[size_t(r1) * stride + c1] - m_sums[size_t(r0) * stride + c1]
+        - m_sums[size_t(r1) * stride + c0] + m_sums[size_t(r0) * stride + c0];
+}
+
+bool AreaCover::reaches(const Box &box) const
+{
+    const Box b = clipped(box, m_columns * Cell, m_rows * Cell);
+    if (b.empty())
+        return false;
+    return count(b.left / Cell, b.top / Cell, (b.right - 1) / Cell + 1, (b.bottom - 1) / Cell + 1)
+        > 0;
+}
+
+// --- replay ------------------------------------------------------------------------------
+
+namespace {
+
+void draw(const DrawOp &op, Canvas &canvas)
+{
+    canvas.setPen(op.pen);
+    canvas.setBrush(op.brush);
+    switch (op.kind) {
+    case DrawOp::Kind::Fill:
+        canvas.fillRect(op.a, op.b, op.c, op.d);
+        break;
+    case DrawOp::Kind::Line:
+        canvas.line(op.a, op.b, op.c, op.d);
+        break;
+    case DrawOp::Kind::SmoothLine:
+        canvas.smoothLine(op.a, op.b, op.c, op.d);
+        break;
+    case DrawOp::Kind::Rectangle:
+        canvas.rectangle(op.a, op.b, op.c, op.d);
+        break;
+    case DrawOp::Kind::RoundRect:
+        canvas.roundRect(op.a, op.b, op.c, op.d, op.ellipseW, op.ellipseH);
+        break;
+    case DrawOp::Kind::Text:
+        canvas.setFont(op.font);
+        canvas.setTextSmoothing(op.smooth);
+        canvas.textOut(op.a, op.b, op.text);
+        break;
+    case DrawOp::Kind::Bitmap:
+        canvas.drawBitmap(op.a, op.b, *op.bitmap);
+        break;
+    }
+}
+
+} // namespace
+
+void replay(const std::vector<DrawOp> &ops, Canvas &canvas)
+{
+    for (const DrawOp &op : ops)
+        draw(op, canvas);
+}
+
+void replay(const std::vector<DrawOp> &ops, Canvas &canvas, const AreaCover &area)
+{
+    for (const DrawOp &op : ops)
+        if (area.reaches(op.box))
+            draw(op, canvas);
+}
+
+} // namespace tivora

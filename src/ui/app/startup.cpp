@@ -1,0 +1,364 @@
+#include "ui/app/startup.h"
+
+#include "ui/about/about_window.h"
+#include "ui/app/app_window.h"
+#include "ui/app/main_window.h"
+#include "core/model/manifest.h"
+#include "core/time/moment_text.h"
+#include "core/base/interrupted_saves.h"
+#include "core/base/paths.h"
+#include "core/i18n/language.h"
+#include "core/i18n/shipped_languages.h"
+#include "platform/file_access.h"
+#include "platform/process.h"
+#include "platform/session_bus.h"
+#include "platform/termination.h"
+#include "ui/time/qt_time_zones.h"
+#include "ui/skins/skin_files.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDateTime>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tivora {
+
+namespace {
+
+struct SnapshotRequest
+{
+    std::string file;
+    std::optional<LocalDateTime> at;
+};
+
+// The arguments the toolkit is given: the program name alone. The toolkit would act on
+// options of its own (-platform, -display, ...) anywhere on the command line, while the
+// program looks only at its first argument. QApplication keeps references to both, so
+// this lives as long as the application.
+struct ToolkitArguments
+{
+    explicit ToolkitArguments(char *program) : argv {program ? program : fallback, nullptr} { }
+    int argc = 1;
+    char fallback[7] = "tivora"; // for a process started with no arguments at all
+    char *argv[2];
+};
+
+// The widget counts in screen pixels: its position in the settings file, the snap
+// distance, the window size and the skin images. The toolkit's scaling of a high-DPI
+// desktop (from the desktop's DPI or the QT_*SCALE* variables) would count them in scaled
+// units instead, a position at 192 DPI being half the real one, so it is switched off
+// while the application is made. The windows are then drawn one to one as at 96 DPI, the
+// density their pixel layouts and the skins are made for: at the desktop's own DPI the
+// texts and the style's check boxes would outgrow the fixed layouts. The variables are
+// given back once the application exists, so that programs started from here scale as
+// the desktop asks.
+class UnscaledToolkit
+{
+public:
+    UnscaledToolkit()
+    {
+        for (Variable &v : m_saved) {
+            v.wasSet = qEnvironmentVariableIsSet(v.name);
+            v.value = qgetenv(v.name);
+        }
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+        qputenv("QT_FONT_DPI", "96");
+        qunsetenv("QT_SCALE_FACTOR");
+        qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    }
+    void giveBack()
+    {
+        for (const Variable &v : m_saved) {
+            if (v.wasSet)
+                qputenv(v.name, v.value);
+            else
+                qunsetenv(v.name);
+        }
+    }
+
+private:
+    struct Variable
+    {
+        const char *name;
+        bool wasSet = false;
+        QByteArray value;
+    };
+    Variable m_saved[4] = {{"QT_ENABLE_HIGHDPI_SCALING", false, {}},
+                           {"QT_FONT_DPI", false, {}},
+                           {"QT_SCALE_FACTOR", false, {}},
+                           {"QT_SCREEN_SCALE_FACTORS", false, {}}};
+};
+
+constexpr const char *Usage =
+    "usage: tivora [/close] | tivora --language CODE | "
+    "tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS[Z|+hh:mm]] | tivora --help | tivora --version";
+
+constexpr const char *Help =
+    "usage: tivora [OPTION]\n"
+    "Shows a grid of clock faces, one for the local time and one for every time offset\n"
+    "configured, in one borderless window on the X11 desktop.\n"
+    "\n"
+    "  /close                 close every other running Tivora first (each saves its\n"
+    "                         settings), then start with the settings they left\n"
+    "  --language CODE        install the translation CODE (en, de, fr, es) as the\n"
+    "                         language file, keeping the old one as langfile.lng.bak,\n"
+    "                         and start; ru removes it, so the built-in Russian texts show\n"
+    "  --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS[Z|+hh:mm]]\n"
+    "                         paint the clock grid once (at the given local time, or with\n"
+    "                         a zone suffix at that moment) into a PNG picture and exit;\n"
+    "                         needs no display, writes no settings\n"
+    "  -h, --help             show this help and exit\n"
+    "  --version              show the version and exit\n"
+    "\n"
+    "Only the first argument is looked at. SIGTERM closes the widget as its menu item\n"
+    "\"Выход\" (exit) does: the settings are saved.\n"
+    "Environment: TIVORA_HOME names the folder for all files; TIVORA_DEBUG, when set,\n"
+    "prints dropped errors and tick times to stderr.\n";
+
+// The local date and time of the moment, with the local zone's offset from UTC then: a
+// time without a zone suffix is a local time, one with a suffix names an instant.
+std::optional<LocalDateTime> parseLocalTime(const std::string &text)
+{
+    const std::optional<MomentText> moment = parseMoment(text);
+    if (!moment)
+        return std::nullopt;
+    const LocalDateTime &m = moment->time;
+    if (moment->hasOffset)
+        return localDateTimeAt(utcSecondsOf(m) * 1000);
+    const QDateTime t(QDate(m.year, m.month, m.day), QTime(m.hour, m.minute, m.second));
+    if (!t.isValid())
+        return std::nullopt;
+    return localDateTimeAt(t.toMSecsSinceEpoch());
+}
+
+bool hasDisplayName()
+{
+    const char *display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
+// Picks the platform before the application exists: the widget places itself and reads
+// the global cursor, which needs X11 (XWayland on Wayland desktops). When the display
+// cannot be reached, the toolkit falls back to painting off-screen, which only a
+// snapshot can use; trying the display through the toolkit itself spares the server a
+// second connection. False when there is no display to try and no snapshot.
+bool triedDisplay = false;
+bool choosePlatform(bool snapshot)
+{
+    if (const char *platform = std::getenv("QT_QPA_PLATFORM"); platform && *platform) {
+        // A list such as "xcb;offscreen" that names xcb is kept, and so is a snapshot's
+        // explicit offscreen; anything else (wayland, a desktop session's default) could
+        // not place the widget, or not start at all.
+        const QByteArray named(platform);
+        if (named.split(';').contains("xcb") || (snapshot && named == "offscreen"))
+            return true;
+        std::fprintf(stderr,
+                     "tivora: QT_QPA_PLATFORM=%s replaced by xcb: Tivora is an X11 program "
+                     "(XWayland serves Wayland desktops)\n",
+                     platform);
+        qunsetenv("QT_QPA_PLATFORM");
+    }
+    if (hasDisplayName()) {
+        qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
+        triedDisplay = true;
+        return true;
+    }
+    if (snapshot) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return true;
+    }
+    return false;
+}
+
+QtMessageHandler toolkitHandler = nullptr;
+
+// While the application starts, the toolkit's own complaints about a display it cannot
+// reach are dropped: the program says it in one line of its own.
+void dropDisplayComplaints(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (context.category
+        && (std::strcmp(context.category, "qt.qpa.xcb") == 0
+            || std::strcmp(context.category, "qt.qpa.plugin") == 0))
+        return;
+    if (toolkitHandler)
+        toolkitHandler(type, context, text);
+}
+
+std::unique_ptr<QApplication> startApplication(ToolkitArguments &args)
+{
+    toolkitHandler = qInstallMessageHandler(dropDisplayComplaints);
+    auto app = std::make_unique<QApplication>(args.argc, args.argv);
+    qInstallMessageHandler(toolkitHandler);
+    return app;
+}
+
+// Whether the application runs on the display it was meant for, not the fallback.
+bool onDisplay()
+{
+    return !triedDisplay || QGuiApplication::platformName() != QLatin1String("offscreen");
+}
+
+int showStartupError(char *program, const std::string &text)
+{
+    std::fprintf(stderr, "tivora: Application Error: %s\n", text.c_str());
+    if (choosePlatform(false)) {
+        ToolkitArguments qtArgs(program);
+        const auto app = startApplication(qtArgs);
+        if (onDisplay())
+            QMessageBox::critical(nullptr, QStringLiteral("Application Error"),
+                                  QString::fromStdString(text), QMessageBox::Ok);
+    }
+    return 1;
+}
+
+int runSnapshot(char *program, StartupContext context, const SnapshotRequest &request)
+{
+    ToolkitArguments qtArgs(program);
+    UnscaledToolkit unscaled;
+    const auto app = startApplication(qtArgs);
+    unscaled.giveBack();
+    context.snapshot = true;
+    TForm1 form(context, nullptr);
+    form.SetFormSize();
+    const LocalDateTime time =
+        request.at ? *request.at : localDateTimeAt(QDateTime::currentMSecsSinceEpoch());
+    const QImage &picture = form.paintAt(time);
+    if (!picture.save(QString::fromStdString(request.file), "PNG")) {
+        std::fprintf(stderr, "tivora: cannot write the snapshot to %s\n", request.file.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int runTivora(int argc, char **argv)
+{
+    // Answered before anything is looked up or written.
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(Help, stdout);
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("tivora %s\n", TIVORA_VERSION);
+        return 0;
+    }
+    std::filesystem::path executable = ownExecutable();
+    if (executable.empty())
+        executable = std::filesystem::absolute(argv[0]);
+
+    StartupContext context;
+    context.executable = executable;
+    // The one place that reads where the files live; everything else is handed the folder.
+    DataFolderInputs where;
+    where.executable = executable;
+    where.tivoraHome = std::getenv("TIVORA_HOME");
+    where.executableFolderWritable = canWriteFolder(executable.parent_path());
+    where.xdgConfigHome = std::getenv("XDG_CONFIG_HOME");
+    where.home = std::getenv("HOME");
+    std::error_code canonical;
+    where.installFolder = std::filesystem::weakly_canonical(TIVORA_INSTALL_BINDIR, canonical);
+    if (canonical)
+        where.installFolder = TIVORA_INSTALL_BINDIR;
+    const DataFolder folder = dataFolder(where);
+    context.dataDir = folder.path;
+    // A folder that cannot be made shows up as the manifest that cannot be written.
+    if (folder.perUser)
+        createPrivateFolder(folder.path);
+    const char *trace = std::getenv("TIVORA_DEBUG");
+    context.trace = trace && *trace;
+    keepFromLaunchingSessionBus();
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (const std::string &a : args)
+        context.arguments << QString::fromStdString(a);
+
+    if (!args.empty() && args[0] == "--snapshot") {
+        SnapshotRequest request;
+        if (args.size() != 2 && !(args.size() == 4 && args[2] == "--at")) {
+            std::fprintf(stderr, "%s\n", Usage);
+            return 2;
+        }
+        request.file = args[1];
+        if (args.size() == 4 && !(request.at = parseLocalTime(args[3]))) {
+            std::fprintf(stderr, "tivora: not a local time: %s\n%s\n", args[3].c_str(), Usage);
+            return 2;
+        }
+        choosePlatform(true);
+        return runSnapshot(argv[0], context, request);
+    }
+
+    const std::filesystem::path langFile = languageFile(context.dataDir);
+    if (!args.empty() && args[0] == "--language") {
+        if (args.size() != 2 || !isLanguageCode(args[1])) {
+            std::fprintf(stderr, "tivora: --language takes one of en, de, fr, es, ru\n%s\n",
+                         Usage);
+            return 2;
+        }
+        const std::string error =
+            installLanguage(langFile, args[1], shippedLanguageFolders(executable));
+        if (!error.empty()) {
+            std::fprintf(stderr, "tivora: cannot install the language %s: %s\n",
+                         args[1].c_str(), error.c_str());
+            return 1;
+        }
+    }
+
+    // First start: write the manifest, start anew without arguments and end.
+    const std::filesystem::path manifest = manifestFile(context.dataDir, executable);
+    std::error_code ec;
+    if (!std::filesystem::exists(manifest, ec)) {
+        // An installed program speaks the user's language from the start; a failure
+        // leaves the built-in texts, as before.
+        const LocaleVariables locale {std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
+                                      std::getenv("LANG")};
+        const std::string language =
+            firstStartLanguage(folder.perUser, !isMissing(langFile), locale);
+        if (!language.empty())
+            installLanguage(langFile, language, shippedLanguageFolders(executable));
+        if (!canWriteFile(manifest) || !writeFileAtomically(manifest, manifestText()))
+            return showStartupError(argv[0], "Cannot create file " + manifest.string());
+        setHiddenSystemArchive(manifest);
+        relaunch(executable);
+        return 0;
+    }
+
+    // Temporary files of saves cut short by a crash or a kill would pile up otherwise.
+    removeInterruptedSaves(context.dataDir, skinsFolder(context.dataDir));
+
+    const auto noDisplay = [] {
+        std::fprintf(stderr,
+                     "tivora: no display to show the widget on (%s); run it on a desktop, "
+                     "or paint a picture with --snapshot FILE.png\n",
+                     hasDisplayName() ? "cannot open DISPLAY" : "DISPLAY is not set");
+        return 2;
+    };
+    if (!choosePlatform(false))
+        return noDisplay();
+    ToolkitArguments qtArgs(argv[0]);
+    UnscaledToolkit unscaled;
+    const auto app = startApplication(qtArgs);
+    unscaled.giveBack();
+    if (!onDisplay())
+        return noDisplay();
+    // The toolkit names its hidden client-leader window after the application; that
+    // name must not be the title by which instances find each other.
+    QApplication::setApplicationName(QStringLiteral("tivora"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    AppWindow appWindow;
+    TForm1 form(context, &appWindow);
+    // One about window is made with the main window and never shown; making it writes
+    // its part of the language file.
+    new Form3(&form, languageFile(context.dataDir), form.N2);
+    onTerminationSignals(&form, [&form] { form.closeForTermination(); });
+    form.show();
+    return QApplication::exec();
+}
+
+} // namespace tivora

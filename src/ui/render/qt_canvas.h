@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/render/canvas.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace tivora {
+
+// A skin bitmap held in a QImage (24-bit RGB in memory as Format_RGB32).
+class QtBitmap : public Bitmap
+{
+public:
+    QtBitmap() = default;
+    explicit QtBitmap(QImage image);
+    int width() const override { return m_image.width(); }
+    int height() const override { return m_image.height(); }
+    Color pixel(int x, int y) const override;
+    const QImage &image() const { return m_image; }
+    void setImage(QImage image);
+    bool isNull() const { return m_image.isNull(); }
+
+private:
+    QImage m_image;
+};
+
+// The canvas over an off-screen QImage, or over a painter it is lent (a window's).
+// Shapes are not antialiased, so 1-pixel outlines land on exactly the pixels the canvas
+// contract names; only smoothLine() and text (while text smoothing is on) are. The
+// drawing state survives resize(), as the repaint logic relies on.
+class QtCanvas : public Canvas
+{
+public:
+    explicit QtCanvas(int dpi = 96);
+    ~QtCanvas() override;
+
+    // Reallocates the picture (contents undefined until painted); keeps the state.
+    void resize(int width, int height);
+    // Ends any open painter and the picture (endFrame), and gives the finished picture.
+    const QImage &image();
+    // Draws through the given painter, onto a picture of the given size, until end().
+    void begin(QPainter &painter, int width, int height);
+    void end();
+    // Ends a picture: the texts it did not use leave the caches (yesterday's date, the
+    // last second's time).
+    void endFrame();
+
+    int width() const override { return m_target ? m_targetWidth : m_image.width(); }
+    int height() const override { return m_target ? m_targetHeight : m_image.height(); }
+    void fillRect(int left, int top, int right, int bottom) override;
+    void line(int x1, int y1, int x2, int y2) override;
+    void smoothLine(int x1, int y1, int x2, int y2) override;
+    void rectangle(int left, int top, int right, int bottom) override;
+    void roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH) override;
+    void textOut(int x, int y, const std::string &text) override;
+    TextSize textSize(const std::string &text) override;
+    void drawBitmap(int x, int y, const Bitmap &bitmap) override;
+    Color pixel(int x, int y) const override;
+
+private:
+    struct FontCache;
+
+    QPainter &painter();
+    void endPainting() const;
+    bool drawable() const { return m_target || !m_image.isNull(); }
+    // The cache entry of the current FontSpec and text smoothing, made on first use.
+    FontCache &currentFont();
+
+    int m_dpi;
+    QImage m_image;
+    // Kept open between calls while drawing goes on; pixel() ends it, hence mutable.
+    mutable std::unique_ptr<QPainter> m_painter;
+    // The lent painter while begin() is in force.
+    QPainter *m_target = nullptr;
+    int m_targetWidth = 0;
+    int m_targetHeight = 0;
+    // The repaint runs every second all day and draws the same descriptions and dates each
+    // time, so each font keeps its QFont, metrics and laid-out texts; most recent first.
+    std::vector<std::unique_ptr<FontCache>> m_fonts;
+    // The font last set on the open painter.
+    mutable const FontCache *m_painterFont = nullptr;
+    // Pictures ended since texts were last used.
+    std::uint64_t m_picture = 0;
+    bool m_textUsed = false;
+};
+
+// QFont for a skin font at the given screen DPI (pixel height set from the point size),
+// with or without smoothed glyph edges.
+QFont toQFont(const FontSpec &fontSpec, int dpi, bool smooth = true);
+
+} // namespace tivora
