@@ -15,6 +15,7 @@
 #include <limits>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QRegion;
 class QSystemTrayIcon;
@@ -70,6 +71,9 @@ public:
     // message box, so open ones are closed and a failed save is reported on the error
     // output instead of in a box.
     void closeForTermination();
+    // Saves when the display is gone and the toolkit ends the program: without a box,
+    // from where the window was last seen. Nothing runs after it.
+    void saveOnLostDisplay();
 
     // The application's minimize operation, and its hook that hides the windows.
     void minimizeApplication();
@@ -111,6 +115,9 @@ private:
     void FormShow();
     void FormClose();
     void createMenu();
+    void closeOpenWindows();
+    void showDialog(QDialog *dialog);
+    QPoint screenPosition() const;
     QRegion record(const LocalDateTime &time);
     void updateOpacity();
     // Brings the see-through shape up to date where the picture was painted, reading the

@@ -4,6 +4,7 @@
 #include "app/app_window.h"
 #include "app/main_window.h"
 #include "app/manifest.h"
+#include "app/message_box.h"
 #include "base/interrupted_saves.h"
 #include "base/paths.h"
 #include "i18n/language.h"
@@ -17,7 +18,6 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDateTime>
-#include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -169,8 +169,8 @@ int showStartupError(char *program, const std::string &text)
         ToolkitArguments qtArgs(program);
         const auto app = startApplication(qtArgs);
         if (onDisplay())
-            QMessageBox::critical(nullptr, QStringLiteral("Application Error"),
-                                  QString::fromStdString(text), QMessageBox::Ok);
+            showMessageBox(QMessageBox::Critical, QStringLiteral("Application Error"),
+                           QString::fromStdString(text), nullptr);
     }
     return 1;
 }
@@ -278,7 +278,17 @@ int runTivora(int argc, char **argv)
     new Form3(&form, languageFile(context.dataDir), form.N2);
     onTerminationSignals(&form, [&form] { form.closeForTermination(); });
     form.show();
-    return QApplication::exec();
+    // When the X server goes away (the session ends), the toolkit ends the program with
+    // exit(); the settings are saved on that way out too.
+    static TForm1 *running = nullptr;
+    running = &form;
+    std::atexit([] {
+        if (running)
+            running->saveOnLostDisplay();
+    });
+    const int code = QApplication::exec();
+    running = nullptr;
+    return code;
 }
 
 } // namespace tivora
