@@ -321,23 +321,19 @@ void TForm1::SaveOptions()
 
 void TForm1::setStayOnTop(bool onTop)
 {
-    if (onTop == stayOnTop())
+    if (onTop == m_onTop)
         return;
-    const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
-    QWindow *window = testAttribute(Qt::WA_WState_Created) ? windowHandle() : nullptr;
-    if (!window) {
-        setWindowFlags(flags);
-        return;
-    }
-    // Changed on the window as it is: a new native window would lose its place, its
-    // shape and the states that keep it a widget (no taskbar entry, every workspace).
-    window->setFlags(flags);
-    overrideWindowFlags(flags);
+    m_onTop = onTop;
+    // Asked of the window manager for the window as it is: a new native window (what a
+    // change of the toolkit's window flags makes) would lose its place, its shape and
+    // the states that keep it a widget. A hidden window gets it when it is shown.
+    if (isVisible())
+        setKeptAbove(winId(), onTop);
 }
 
 bool TForm1::stayOnTop() const
 {
-    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    return m_onTop;
 }
 
 void TForm1::setOpacitySwitch(bool on)
@@ -601,7 +597,7 @@ void TForm1::showEvent(QShowEvent *event)
     if (event->spontaneous())
         return;
     // Not on the taskbar or pager, and on every workspace.
-    setWidgetWindowState(winId());
+    setWidgetWindowState(winId(), m_onTop);
     FormShow();
     // A newly started program has the keyboard (Esc hides it); a tool window is not
     // given it by every window manager unless it asks.

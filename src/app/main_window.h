@@ -161,6 +161,7 @@ private:
     bool m_rightPressed = false;
     bool m_activatedOnce = false;
     bool m_terminating = false;
+    bool m_onTop = false; // kept above other windows
     bool m_released = false;
 };
 

@@ -23,13 +23,9 @@ void showMessageBox(QMessageBox::Icon icon, const QString &title, const QString 
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
-    // A window kept on top lies above every normal one, however recently raised: the box
-    // must be kept on top too to open above it.
-    bool onTop = false;
-    for (const QWidget *w : QApplication::topLevelWidgets())
-        onTop |= w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (onTop)
-        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // Windows kept on top (the widget, the dialogs) lie above every normal one, however
+    // recently raised: the box is kept on top too, to open above them.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     setOnCurrentWorkspace(box.winId());
     // Asked for once the box is shown: a window manager gives a new window the keyboard
     // only when it belongs to the window that has it.

@@ -6,10 +6,13 @@
 namespace tivora {
 
 // Makes a top-level window a desktop widget for the window manager: off the taskbar and
-// the pager, and on every workspace. Call after the native window exists and before
-// each time it is shown (a window manager drops these states when a window is hidden).
-// No effect without an X11 display.
-void setWidgetWindowState(std::uintptr_t window);
+// the pager, on every workspace, and kept above other windows or not. Call after the
+// native window exists and before each time it is shown (a window manager drops these
+// states when a window is hidden). No effect without an X11 display.
+void setWidgetWindowState(std::uintptr_t window, bool above);
+
+// Asks the window manager to keep a shown window above other windows, or no longer.
+void setKeptAbove(std::uintptr_t window, bool above);
 
 // Puts a window that is about to be shown on the workspace the user is on, whatever
 // workspaces the windows it belongs to are on. No effect without an X11 display.

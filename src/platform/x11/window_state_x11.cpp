@@ -35,18 +35,21 @@ void setDesktop(xcb_connection_t *c, xcb_window_t w, std::uint32_t desktop)
 
 } // namespace
 
-void setWidgetWindowState(std::uintptr_t window)
+void setWidgetWindowState(std::uintptr_t window, bool above)
 {
     xcb_connection_t *c = toolkitConnection();
     if (!window || !c)
         return;
     const xcb_window_t w = xcb_window_t(window);
     const xcb_atom_t state = atom(c, "_NET_WM_STATE");
-    const xcb_atom_t wanted[] = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                 atom(c, "_NET_WM_STATE_SKIP_PAGER"),
-                                 atom(c, "_NET_WM_STATE_STICKY")};
+    const xcb_atom_t aboveAtom = atom(c, "_NET_WM_STATE_ABOVE");
+    std::vector<xcb_atom_t> wanted = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                      atom(c, "_NET_WM_STATE_SKIP_PAGER"),
+                                      atom(c, "_NET_WM_STATE_STICKY")};
+    if (above)
+        wanted.push_back(aboveAtom);
 
-    // Keep whatever states the toolkit already put there (stay-on-top among them).
+    // Keep whatever other states the toolkit already put there.
     std::vector<xcb_atom_t> states;
     xcb_get_property_reply_t *reply =
         xcb_get_property_reply(c, xcb_get_property(c, 0, w, state, XCB_ATOM_ATOM, 0, 64), nullptr);
@@ -55,6 +58,8 @@ void setWidgetWindowState(std::uintptr_t window)
         states.assign(values, values + xcb_get_property_value_length(reply) / 4);
     }
     std::free(reply);
+    if (!above)
+        states.erase(std::remove(states.begin(), states.end(), aboveAtom), states.end());
     for (xcb_atom_t a : wanted) {
         if (a != XCB_ATOM_NONE && std::find(states.begin(), states.end(), a) == states.end())
             states.push_back(a);
@@ -65,6 +70,25 @@ void setWidgetWindowState(std::uintptr_t window)
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, state, XCB_ATOM_ATOM, 32,
                         std::uint32_t(states.size()), states.data());
     setDesktop(c, w, 0xFFFFFFFFu); // every workspace
+}
+
+void setKeptAbove(std::uintptr_t window, bool above)
+{
+    xcb_connection_t *c = toolkitConnection();
+    if (!window || !c)
+        return;
+    xcb_client_message_event_t event = {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(window);
+    event.type = atom(c, "_NET_WM_STATE");
+    event.data.data32[0] = above ? 1 : 0; // add or remove
+    event.data.data32[1] = atom(c, "_NET_WM_STATE_ABOVE");
+    event.data.data32[3] = 1; // asked by an application
+    xcb_send_event(c, 0, rootOf(c),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+    xcb_flush(c);
 }
 
 void setOnCurrentWorkspace(std::uintptr_t window)
