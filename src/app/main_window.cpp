@@ -198,7 +198,9 @@ void TForm1::createMenu()
     watchRightClicks(
         this,
         [menuWindow](std::uintptr_t id) {
-            return QApplication::activeModalWidget() && menuWindow(id);
+            // Not under a box: it waits for its answer first.
+            const QWidget *modal = QApplication::activeModalWidget();
+            return modal && !qobject_cast<const QMessageBox *>(modal) && menuWindow(id);
         },
         [this, menuWindow](std::uintptr_t id, QPoint local, QPoint global) {
             QWidget *w = menuWindow(id);
