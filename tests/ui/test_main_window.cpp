@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -476,4 +477,38 @@ TEST(TrayInput, ClicksOnReleaseWithThePressOnTheIcon)
         EXPECT_EQ(reported, c.want) << c.steps;
     }
     EXPECT_EQ(icon.presses, 0);
+}
+
+TEST_F(MainWindow, OnTopChangesKeepTheNativeWindow)
+{
+    writeSettings("[Main]\nStayOnTop=1\n");
+    TForm1 &f = create();
+    f.show();
+    const WId window = f.winId();
+    for (const bool onTop : {false, true, false}) {
+        f.setStayOnTop(onTop);
+        EXPECT_EQ(f.stayOnTop(), onTop);
+        EXPECT_EQ(f.winId(), window) << "on top " << onTop;
+        EXPECT_TRUE(f.isVisible());
+    }
+}
+
+TEST_F(MainWindow, ExitClosesAnOpenDialogFirstAndSaves)
+{
+    writeSettings("[Main]\npLeft=70\npTop=80\n");
+    for (QAction *TForm1::*item : {&TForm1::N1, &TForm1::N2}) {
+        TForm1 &f = create();
+        f.show();
+        bool closedUnder = false;
+        QTimer::singleShot(0, [&] {
+            QPointer<QWidget> dialog = QApplication::activeModalWidget();
+            ASSERT_FALSE(dialog.isNull());
+            f.N4->trigger();
+            closedUnder = dialog.isNull() || !dialog->isVisible();
+        });
+        (f.*item)->trigger();
+        EXPECT_TRUE(closedUnder);
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_NE(settingsText().find("pLeft=70"), std::string::npos);
+    }
 }

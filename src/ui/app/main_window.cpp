@@ -10,7 +10,9 @@
 #include "core/base/paths.h"
 #include "ui/i18n/qt_language.h"
 #include "ui/options/options_dialog.h"
+#include "ui/app/message_box.h"
 #include "platform/instance_control.h"
+#include "platform/right_clicks.h"
 #include "platform/wall_clock.h"
 #include "platform/window_state.h"
 #include "core/render/clock_grid.h"
@@ -23,6 +25,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDateTime>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLocale>
@@ -35,6 +38,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -47,10 +51,6 @@ DesktopServices withDefaults(DesktopServices s)
 {
     if (!s.trayAvailable)
         s.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
-    if (!s.warning)
-        s.warning = [](const QString &title, const QString &text) {
-            QMessageBox::warning(nullptr, title, text, QMessageBox::Ok);
-        };
     if (!s.now)
         s.now = localTimeNow;
     if (!s.clockMs)
@@ -135,6 +135,10 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
     setAttribute(Qt::WA_NoSystemBackground);
     setGeometry(DesignLeft, DesignTop, 128, 31);
     setPalette(QPalette(palette().color(QPalette::Button)));
+    if (!m_services.warning)
+        m_services.warning = [this](const QString &title, const QString &text) {
+            showMessageBox(QMessageBox::Warning, title, text, boxOwner(this));
+        };
     m_timeSeparator = WidgetModel::timeSeparatorOf(
         QLocale::system().timeFormat(QLocale::LongFormat).toStdString());
     if (m_app)
@@ -202,6 +206,29 @@ void TForm1::createMenu()
     connect(trayInput, &TrayInput::doubleClicked, this, &TForm1::tr1DblClick);
     connect(trayInput, &TrayInput::menuRequested, this,
             [this](QPoint at) { PopupMenu1->popup(at); });
+    // While the options or about window runs modally, the toolkit gives the widget and the
+    // tray icon no mouse input; their right click still opens the menu, which is how the
+    // program is ended from anywhere.
+    const auto menuWindow = [this](std::uintptr_t id) -> QWidget * {
+        QWidget *w = QWidget::find(WId(id));
+        return w && (w == this || TrayInput::isToolkitIcon(w)) ? w : nullptr;
+    };
+    watchRightClicks(
+        this,
+        [menuWindow](std::uintptr_t id) {
+            // Not under a box: it waits for its answer first.
+            const QWidget *modal = QApplication::activeModalWidget();
+            return modal && !qobject_cast<const QMessageBox *>(modal) && menuWindow(id);
+        },
+        [this, menuWindow](std::uintptr_t id, QPoint local, QPoint global) {
+            QWidget *w = menuWindow(id);
+            // Opened once the toolkit is done with the release, which would close it.
+            if (w && w->rect().contains(local))
+                QTimer::singleShot(0, PopupMenu1, [this, global] {
+                    if (!PopupMenu1->isVisible())
+                        PopupMenu1->popup(global);
+                });
+        });
 }
 
 void TForm1::watchScreens()
@@ -262,9 +289,20 @@ void TForm1::FormCreate()
         applyLanguage(this, languageFile(m_model.dataDir()), &m_model.LangMessages, PopupMenu1);
 }
 
+QPoint TForm1::screenPosition() const
+{
+    // The toolkit's idea of the position can lag behind what the window manager did
+    // while it placed or re-parented the window; the X server knows where it is.
+    if (testAttribute(Qt::WA_WState_Created))
+        if (const std::optional<ScreenPoint> p = windowTopLeft(internalWinId()))
+            return {p->x, p->y};
+    return pos();
+}
+
 WindowPlacement TForm1::placement() const
 {
-    return {stayOnTop(), y(), x()};
+    const QPoint p = screenPosition();
+    return {stayOnTop(), p.y(), p.x()};
 }
 
 void TForm1::applyPlacement(const WindowPlacement &placement)
@@ -291,15 +329,33 @@ void TForm1::warn(const std::string &title, const std::string &text)
     takeFocusBack();
 }
 
-void TForm1::closeForTermination()
+void TForm1::closeOpenWindows()
 {
-    m_terminating = true;
     // A box or dialog left open would keep its own event loop waiting for a click.
     while (QWidget *modal = QApplication::activeModalWidget()) {
         if (!modal->close())
             break;
     }
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible() && qobject_cast<QDialog *>(w))
+            w->close();
+    }
+}
+
+void TForm1::closeForTermination()
+{
+    m_terminating = true;
+    closeOpenWindows();
     close();
+}
+
+void TForm1::saveOnLostDisplay()
+{
+    if (m_released)
+        return;
+    m_terminating = true;
+    m_released = true;
+    guarded([this] { SaveOptions(); });
 }
 
 void TForm1::LoadSkin()
@@ -328,17 +384,19 @@ void TForm1::SaveOptions()
 
 void TForm1::setStayOnTop(bool onTop)
 {
-    if (onTop == stayOnTop())
+    if (onTop == m_onTop)
         return;
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (wasVisible)
-        show();
+    m_onTop = onTop;
+    // Asked of the window manager for the window as it is: a new native window (what a
+    // change of the toolkit's window flags makes) would lose its place, its shape and
+    // the states that keep it a widget. A hidden window gets it when it is shown.
+    if (isVisible())
+        setKeptAbove(winId(), onTop);
 }
 
 bool TForm1::stayOnTop() const
 {
-    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    return m_onTop;
 }
 
 void TForm1::setOpacitySwitch(bool on)
@@ -507,6 +565,13 @@ void TForm1::updateShape(const QRegion &painted, const QImage *from)
 void TForm1::SetFormSize()
 {
     const GridSize grid = m_model.formSize();
+    // A resize asks for the position the toolkit has in mind as well: it must be where
+    // the window really is, or the widget would jump there.
+    if (isVisible()) {
+        const QPoint real = screenPosition();
+        if (real != pos())
+            move(real);
+    }
     setFixedSize(grid.width, grid.height);
     QPalette pal = palette();
     const Color bg = WidgetModel::backgroundColor(m_skin.isNull() ? nullptr : &m_skin);
@@ -583,21 +648,30 @@ void TForm1::N1Click()
 {
     guarded([this] {
         // Made anew each time; it destroys itself when it closes.
-        auto *dialog = new Form2(m_model, *this);
-        dialog->exec();
+        showDialog(new Form2(m_model, *this));
     });
     takeFocusBack();
 }
 
 void TForm1::N2Click()
 {
-    guarded([this] { (new Form3(this, languageFile(m_model.dataDir()), N2))->exec(); });
+    guarded([this] { showDialog(new Form3(this, languageFile(m_model.dataDir()), N2)); });
     takeFocusBack();
+}
+
+void TForm1::showDialog(QDialog *dialog)
+{
+    // The widget is on every workspace, and a window it owns would follow it there.
+    setOnCurrentWorkspace(dialog->winId());
+    dialog->exec();
 }
 
 void TForm1::N4Click()
 {
-    guarded([this] { close(); });
+    guarded([this] {
+        closeOpenWindows();
+        close();
+    });
 }
 
 void TForm1::FormShow()
@@ -637,8 +711,8 @@ void TForm1::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    // The window manager must not list the widget on the taskbar or pager.
-    setSkipTaskbar(winId());
+    // Not on the taskbar or pager, and on every workspace.
+    setWidgetWindowState(winId(), m_onTop);
     FormShow();
     // A newly started program has the keyboard (Esc hides it); a tool window is not
     // given it by every window manager unless it asks.

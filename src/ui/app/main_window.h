@@ -16,6 +16,7 @@
 #include <limits>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QRegion;
 class QSystemTrayIcon;
@@ -75,6 +76,9 @@ public:
     // message box, so open ones are closed and a failed save is reported on the error
     // output instead of in a box.
     void closeForTermination();
+    // Saves when the display is gone and the toolkit ends the program: without a box,
+    // from where the window was last seen. Nothing runs after it.
+    void saveOnLostDisplay();
 
     // The application's minimize operation, and its hook that hides the windows.
     void minimizeApplication();
@@ -128,6 +132,9 @@ private:
     // Moves the widget onto the nearest screen when too little of it shows on any.
     void keepOnScreen();
     void takeFocusBack();
+    void closeOpenWindows();
+    void showDialog(QDialog *dialog);
+    QPoint screenPosition() const;
     QRegion record(const LocalDateTime &time);
     // After a step of the scrubbed clocks: paints them and waits anew before going back.
     void showScrubStep();
@@ -178,6 +185,7 @@ private:
     bool m_rightPressed = false;
     bool m_activatedOnce = false;
     bool m_terminating = false;
+    bool m_onTop = false; // kept above other windows
     bool m_released = false;
 };
 

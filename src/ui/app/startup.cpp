@@ -9,6 +9,7 @@
 #include "core/base/paths.h"
 #include "core/i18n/language.h"
 #include "core/i18n/shipped_languages.h"
+#include "ui/app/message_box.h"
 #include "platform/file_access.h"
 #include "platform/process.h"
 #include "platform/session_bus.h"
@@ -19,7 +20,6 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDateTime>
-#include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -212,8 +212,8 @@ int showStartupError(char *program, const std::string &text)
         ToolkitArguments qtArgs(program);
         const auto app = startApplication(qtArgs);
         if (onDisplay())
-            QMessageBox::critical(nullptr, QStringLiteral("Application Error"),
-                                  QString::fromStdString(text), QMessageBox::Ok);
+            showMessageBox(QMessageBox::Critical, QStringLiteral("Application Error"),
+                           QString::fromStdString(text), nullptr);
     }
     return 1;
 }
@@ -358,7 +358,17 @@ int runTivora(int argc, char **argv)
     new Form3(&form, languageFile(context.dataDir), form.N2);
     onTerminationSignals(&form, [&form] { form.closeForTermination(); });
     form.show();
-    return QApplication::exec();
+    // When the X server goes away (the session ends), the toolkit ends the program with
+    // exit(); the settings are saved on that way out too.
+    static TForm1 *running = nullptr;
+    running = &form;
+    std::atexit([] {
+        if (running)
+            running->saveOnLostDisplay();
+    });
+    const int code = QApplication::exec();
+    running = nullptr;
+    return code;
 }
 
 } // namespace tivora
