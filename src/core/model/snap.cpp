@@ -1,8 +1,9 @@
 #include "core/model/snap.h"
 
+#include "core/base/int_clamp.h"
+
 #include <algorithm>
 #include <cstdlib>
-#include <limits>
 
 namespace tivora {
 
@@ -50,12 +51,8 @@ double gapSquared(const Box &a, const Box &b)
 
 Box boxAt(Position p, int width, int height)
 {
-    const auto clampInt = [](long long v) {
-        return int(std::clamp<long long>(v, std::numeric_limits<int>::min(),
-                                         std::numeric_limits<int>::max()));
-    };
-    return {p.left, p.top, clampInt((long long)p.left + width),
-            clampInt((long long)p.top + height)};
+    return {p.left, p.top, clampToInt((long long)p.left + width),
+            clampToInt((long long)p.top + height)};
 }
 
 int placed(int at, int size, int low, int high)
