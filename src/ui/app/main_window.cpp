@@ -231,9 +231,9 @@ void TForm1::watchScreens()
 
 void TForm1::keepOnScreen()
 {
-    const Position p = keepReachable({x(), y()}, width(), height(), m_services.screens());
-    if (p != Position {x(), y()})
-        move(p.left, p.top);
+    const Point p = keepReachable({x(), y()}, width(), height(), m_services.screens());
+    if (p != Point {x(), y()})
+        move(p.x, p.y);
 }
 
 void TForm1::takeFocusBack()
@@ -698,10 +698,10 @@ void TForm1::mouseMoveEvent(QMouseEvent *event)
         return;
     guarded([&] {
         const QPoint cursor = event->globalPosition().toPoint();
-        const Position p =
+        const Point p =
             snapToScreens({cursor.x() - m_pressPoint.x(), cursor.y() - m_pressPoint.y()}, width(),
                           height(), m_services.screens());
-        move(p.left, p.top);
+        move(p.x, p.y);
     });
 }
 
