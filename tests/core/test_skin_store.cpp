@@ -1,0 +1,67 @@
+// Skin rules without the toolkit: finding a skin's files, taking a picked skin, the
+// editor's fields, and which pixels a see-through window shows.
+#include "core/options/skin_list.h"
+#include "core/skins/skin_store.h"
+#include "core/test_base_support.h"
+
+#include <stdexcept>
+
+using namespace tivora;
+namespace fs = std::filesystem;
+
+using SkinLookup = tivora::testing::ScratchFolder;
+
+// Loading finds a skin's files and the options dialog selects its list item by the same
+// rule: the exact name, else the first name the same without regard to case.
+TEST_F(SkinLookup, LoadingAndTheListAgreeInEveryScript)
+{
+    for (const char *file : {"Été.bmp", "été.bmp", "Night.BMP", "Ёлка.bmp", "Straße.bmp"})
+        put(dir / file, "");
+    fs::create_directory(dir / "Folder.bmp");
+    const std::vector<std::string> names = skinNames(dir);
+    EXPECT_EQ(names, (std::vector<std::string> {"Night", "Straße", "Été", "été", "Ёлка"}));
+
+    const std::pair<const char *, const char *> cases[] = {
+        {"Été", "Été.bmp"},        {"été", "été.bmp"},      {"ÉTÉ", "Été.bmp"},
+        {"night", "Night.BMP"},    {"ЁЛКА", "Ёлка.bmp"},    {"STRAẞE", "Straße.bmp"},
+        {"STRASSE", nullptr},      {"folder", nullptr},     {"Ete", nullptr},
+    };
+    for (const auto &[skin, file] : cases) {
+        const std::optional<fs::path> found = findSkinFile(dir, std::string(skin) + ".bmp");
+        const int item = findSkin(names, skin);
+        if (!file) {
+            EXPECT_FALSE(found) << skin;
+            EXPECT_EQ(item, -1) << skin;
+            continue;
+        }
+        EXPECT_EQ(found, dir / file) << skin;
+        ASSERT_GE(item, 0) << skin;
+        EXPECT_EQ(names[item] + fs::path(file).extension().string(), file) << skin;
+    }
+}
+
+TEST(SkinStore, ASkinThatFailsToLoadIsNotTaken)
+{
+    struct Case
+    {
+        const char *loadsAs; // what loading settles on; null: it fails
+        const char *current; // options.Skin afterwards
+    };
+    for (const Case &c : {Case {"Blue", "Blue"}, Case {"Default", "Default"}, Case {nullptr, "Night"}}) {
+        TOptions options;
+        options.Skin = "Night";
+        std::string loaded;
+        const auto load = [&] {
+            loaded = options.Skin;
+            if (!c.loadsAs)
+                throw SkinError("damaged");
+            options.Skin = c.loadsAs;
+        };
+        if (c.loadsAs)
+            EXPECT_NO_THROW(takeSkin(options, "Blue", load));
+        else
+            EXPECT_THROW(takeSkin(options, "Blue", load), SkinError);
+        EXPECT_EQ(loaded, "Blue") << "the picked skin is the one loaded";
+        EXPECT_EQ(options.Skin, c.current);
+    }
+}
