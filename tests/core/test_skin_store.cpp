@@ -1,6 +1,7 @@
 // Skin rules without the toolkit: finding a skin's files, taking a picked skin, the
 // editor's fields, and which pixels a see-through window shows.
 #include "core/options/skin_list.h"
+#include "core/skins/skin_fields.h"
 #include "core/skins/skin_store.h"
 #include "core/test_base_support.h"
 
@@ -64,4 +65,36 @@ TEST(SkinStore, ASkinThatFailsToLoadIsNotTaken)
         EXPECT_EQ(loaded, "Blue") << "the picked skin is the one loaded";
         EXPECT_EQ(options.Skin, c.current);
     }
+}
+
+TEST(SkinEditorFields, TypedNumbersAreHeldToEachFieldsRange)
+{
+    struct Row
+    {
+        const char *text;
+        int size, centre, other; // cell size, hand centre, positions and lengths
+    };
+    for (const Row &row : {Row {"", 10, 0, 5}, Row {"abc", 10, 0, 5}, Row {"-7", 10, 0, 5},
+                           Row {"3", 10, 3, 5}, Row {"9999", 500, 500, 500}}) {
+        TOptions o;
+        for (const SkinNumberField &field : SkinNumberFields)
+            applySkinNumber(o, field, row.text);
+        EXPECT_EQ(std::vector<int>({o.cWindth, o.cHeight, o.strlX, o.strlY}),
+                  std::vector<int>({row.size, row.size, row.centre, row.centre}))
+            << row.text;
+        EXPECT_EQ(std::vector<int>({o.DigposX, o.DigposY, o.DateposX, o.DateposY, o.DescposX,
+                                    o.DescposY, o.hLen, o.mLen, o.sLen}),
+                  std::vector<int>(9, row.other))
+            << row.text;
+    }
+}
+
+TEST(SkinEditorFields, AlignmentCodesOutsideTheListShowNoItemAndNoItemStores255)
+{
+    const std::pair<std::uint8_t, int> shown[] = {{0, 0}, {1, 1}, {2, 2}, {3, -1}, {255, -1}};
+    for (const auto &[code, index] : shown)
+        EXPECT_EQ(alignmentIndex(code), index) << int(code);
+    const std::pair<int, std::uint8_t> stored[] = {{0, 0}, {2, 2}, {-1, 255}};
+    for (const auto &[index, code] : stored)
+        EXPECT_EQ(alignmentCode(index), code) << index;
 }
