@@ -1,10 +1,12 @@
 // Skin rules without the toolkit: finding a skin's files, taking a picked skin, the
 // editor's fields, and which pixels a see-through window shows.
 #include "core/options/skin_list.h"
+#include "core/render/see_through.h"
 #include "core/skins/skin_fields.h"
 #include "core/skins/skin_store.h"
 #include "core/test_base_support.h"
 
+#include <array>
 #include <stdexcept>
 
 using namespace tivora;
@@ -97,4 +99,27 @@ TEST(SkinEditorFields, AlignmentCodesOutsideTheListShowNoItemAndNoItemStores255)
     const std::pair<int, std::uint8_t> stored[] = {{0, 0}, {2, 2}, {-1, 255}};
     for (const auto &[index, code] : stored)
         EXPECT_EQ(alignmentCode(index), code) << index;
+}
+
+TEST(SeeThrough, OnlyExactlyWhitePixelsAreSeeThroughAndOnlyTheRangeIsMarked)
+{
+    constexpr std::uint32_t K = 0, W = 0xffffff, N = 0xfffffe, A = 0xff000000 | W;
+    const std::uint32_t pixels[] = {K, W, N, A, K, K, W, W, N, W, K, W};
+    struct Case
+    {
+        int first, last;
+        std::array<std::uint8_t, 2> before, after;
+        bool changed;
+    };
+    const Case cases[] = {
+        {0, 11, {0x00, 0x00}, {0x35, 0x05}, true},
+        {0, 11, {0x35, 0x05}, {0x35, 0x05}, false},
+        {3, 9, {0xff, 0xff}, {0x37, 0xfd}, true}, // bits outside 3..9 are kept
+        {9, 9, {0x00, 0x02}, {0x00, 0x00}, true},
+    };
+    for (const Case &c : cases) {
+        std::array<std::uint8_t, 2> bits = c.before;
+        EXPECT_EQ(markShownRow(pixels, bits.data(), c.first, c.last), c.changed) << c.first;
+        EXPECT_EQ(bits, c.after) << c.first << ".." << c.last;
+    }
 }
