@@ -12,8 +12,8 @@ namespace tivora {
 template<class T> constexpr int clampToInt(T value)
 {
     static_assert(std::is_signed_v<T>, "an unsigned value needs no lower bound");
-    return int(std::clamp(value, T(std::numeric_limits<int>::min()),
-                          T(std::numeric_limits<int>::max())));
+    return int(
+        std::clamp(value, T(std::numeric_limits<int>::min()), T(std::numeric_limits<int>::max())));
 }
 
 // Coordinates handed to a canvas are cut to this range: far outside any picture, yet small
