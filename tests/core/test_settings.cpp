@@ -239,20 +239,20 @@ TEST(SortClocks, ExtremeHandEditedOffsetsSortLikeAnyOther)
 TEST(Snap, EdgesWithinEightPixelsSnapAndRightAndBottomWin)
 {
     const WorkArea area {0, 0, 1280, 1000};
-    EXPECT_EQ(snapToWorkArea({8, 300}, 100, 50, area), (Position {0, 300}));
-    EXPECT_EQ(snapToWorkArea({9, 300}, 100, 50, area), (Position {9, 300}));
-    EXPECT_EQ(snapToWorkArea({-8, -8}, 100, 50, area), (Position {0, 0}));
-    EXPECT_EQ(snapToWorkArea({-9, 500}, 100, 50, area), (Position {-9, 500}));
+    EXPECT_EQ(snapToWorkArea({8, 300}, 100, 50, area), (Point {0, 300}));
+    EXPECT_EQ(snapToWorkArea({9, 300}, 100, 50, area), (Point {9, 300}));
+    EXPECT_EQ(snapToWorkArea({-8, -8}, 100, 50, area), (Point {0, 0}));
+    EXPECT_EQ(snapToWorkArea({-9, 500}, 100, 50, area), (Point {-9, 500}));
     // Right and bottom edges lie just outside the area: flush means left = right - width.
-    EXPECT_EQ(snapToWorkArea({1188, 958}, 100, 50, area), (Position {1180, 950}));
-    EXPECT_EQ(snapToWorkArea({1189, 959}, 100, 50, area), (Position {1189, 959}));
-    EXPECT_EQ(snapToWorkArea({1171, 941}, 100, 50, area), (Position {1171, 941}));
+    EXPECT_EQ(snapToWorkArea({1188, 958}, 100, 50, area), (Point {1180, 950}));
+    EXPECT_EQ(snapToWorkArea({1189, 959}, 100, 50, area), (Point {1189, 959}));
+    EXPECT_EQ(snapToWorkArea({1171, 941}, 100, 50, area), (Point {1171, 941}));
     // A window nearly as wide as the area: both tests hold, the right edge wins.
-    EXPECT_EQ(snapToWorkArea({4, 4}, 1275, 995, area), (Position {5, 5}));
+    EXPECT_EQ(snapToWorkArea({4, 4}, 1275, 995, area), (Point {5, 5}));
     // A work area that does not start at the origin (a panel on the left and top).
     const WorkArea panel {64, 30, 1280, 1000};
-    EXPECT_EQ(snapToWorkArea({70, 36}, 100, 50, panel), (Position {64, 30}));
-    EXPECT_EQ(snapToWorkArea({55, 21}, 100, 50, panel), (Position {55, 21}));
+    EXPECT_EQ(snapToWorkArea({70, 36}, 100, 50, panel), (Point {64, 30}));
+    EXPECT_EQ(snapToWorkArea({55, 21}, 100, 50, panel), (Point {55, 21}));
 }
 
 // Two screens side by side, the left one with a panel of 30 pixels at its top; a third
@@ -265,7 +265,7 @@ const std::vector<ScreenArea> Screens {
 
 TEST(Snap, EachScreenSnapsToItsOwnEdges)
 {
-    const std::tuple<Position, Position> cases[] = {
+    const std::tuple<Point, Point> cases[] = {
         {{1185, 300}, {1180, 300}}, // the left screen's right edge
         {{1286, 300}, {1280, 300}}, // the right screen's left edge
         {{600, 35}, {600, 30}}, // below the panel
@@ -274,13 +274,13 @@ TEST(Snap, EachScreenSnapsToItsOwnEdges)
         {{5000, 500}, {5000, 500}}, // off every screen: the nearest has no edge near
     };
     for (const auto &[wanted, snapped] : cases)
-        EXPECT_EQ(snapToScreens(wanted, 100, 50, Screens), snapped) << wanted.left;
-    EXPECT_EQ(snapToScreens({3, 3}, 100, 50, {}), (Position {3, 3}));
+        EXPECT_EQ(snapToScreens(wanted, 100, 50, Screens), snapped) << wanted.x;
+    EXPECT_EQ(snapToScreens({3, 3}, 100, 50, {}), (Point {3, 3}));
 }
 
 TEST(Snap, AWindowWithoutFortyPixelsOnAnyScreenMovesOntoTheNearest)
 {
-    const std::tuple<Position, int, int, Position> cases[] = {
+    const std::tuple<Point, int, int, Point> cases[] = {
         {{1240, 500}, 100, 50, {1240, 500}}, // 40 pixels on the left screen
         {{1241, -10}, 100, 50, {1241, -10}}, // 39 wide on one, the rest on the other
         {{100, -11}, 100, 50, {100, 30}}, // 39 high: into the work area below the panel
@@ -295,8 +295,8 @@ TEST(Snap, AWindowWithoutFortyPixelsOnAnyScreenMovesOntoTheNearest)
         {{2147483600, 2147483600}, 100, 50, {2460, 2054}},
     };
     for (const auto &[at, w, h, placed] : cases)
-        EXPECT_EQ(keepReachable(at, w, h, Screens), placed) << at.left << "," << at.top;
-    EXPECT_EQ(keepReachable({-500, -500}, 100, 50, {}), (Position {-500, -500}));
+        EXPECT_EQ(keepReachable(at, w, h, Screens), placed) << at.x << "," << at.y;
+    EXPECT_EQ(keepReachable({-500, -500}, 100, 50, {}), (Point {-500, -500}));
 }
 
 TEST(Manifest, IsOneLineOfXmlEndingInCrLf)

@@ -196,31 +196,6 @@ TEST_F(SkinEditorTest, ApplyStoresSavesResizesAndCloses)
     EXPECT_EQ(skinParameters(reloaded), skinParameters(expected));
 }
 
-TEST_F(SkinEditorTest, ApplyClampsEveryFieldKind)
-{
-    struct Row
-    {
-        const char *text;
-        int size, centre, other; // cell size, hand centre, positions and lengths
-    };
-    for (const Row &row : {Row {"", 10, 0, 5}, Row {"abc", 10, 0, 5}, Row {"-7", 10, 0, 5},
-                           Row {"3", 10, 3, 5}, Row {"9999", 500, 500, 500}}) {
-        editor->Button5Click();
-        for (QLineEdit *field : numberFields())
-            field->setText(row.text);
-        editor->Button6->click();
-        const TOptions &o = form->model().options;
-        EXPECT_EQ(std::vector<int>({o.cWindth, o.cHeight, o.strlX, o.strlY}),
-                  std::vector<int>({row.size, row.size, row.centre, row.centre}))
-            << row.text;
-        EXPECT_EQ(std::vector<int>({o.DigposX, o.DigposY, o.DateposX, o.DateposY, o.DescposX,
-                                    o.DescposY, o.hLen, o.mLen, o.sLen}),
-                  std::vector<int>(9, row.other))
-            << row.text;
-    }
-    EXPECT_NE(skinFile().find("\ncWindth=500\n"), std::string::npos);
-}
-
 TEST_F(SkinEditorTest, AlignmentOutsideTheListIsStoredAs255)
 {
     std::ofstream(dir / "Skins" / "Default.ini", std::ios::app) << "DigAl=7\nDescAl=1\n";

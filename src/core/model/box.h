@@ -2,6 +2,14 @@
 
 namespace tivora {
 
+// A pixel position: a window's top-left corner on the desktop, or a point in a picture.
+struct Point
+{
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point &) const = default;
+};
+
 // A rectangle of pixels from (left, top) to (right, bottom), right and bottom excluded.
 struct Box
 {

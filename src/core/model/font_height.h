@@ -1,10 +1,11 @@
 #pragma once
 
+#include "core/base/int_clamp.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
 
 namespace tivora {
 
@@ -18,8 +19,7 @@ inline int fontPixelHeight(int points, int dpi)
     const std::int64_t size = std::max<std::int64_t>(std::llabs(points), 1);
     const double exact = static_cast<double>(size) * dpi / 72.0;
     const std::int64_t rounded = std::llround(exact);
-    return int(std::clamp<std::int64_t>(rounded, std::numeric_limits<int>::min(),
-                                        std::numeric_limits<int>::max()));
+    return clampToInt(rounded);
 }
 
 } // namespace tivora

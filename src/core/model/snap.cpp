@@ -1,23 +1,24 @@
 #include "core/model/snap.h"
 
+#include "core/base/int_clamp.h"
+
 #include <algorithm>
 #include <cstdlib>
-#include <limits>
 
 namespace tivora {
 
-Position snapToWorkArea(Position p, int width, int height, const WorkArea &area)
+Point snapToWorkArea(Point p, int width, int height, const WorkArea &area)
 {
     // Each test sees the values the tests before it left, so a window that fits the
     // area within twice the snap distance ends up flush with the right (bottom) edge.
-    if (std::abs(area.left - p.left) <= SnapDistance)
-        p.left = area.left;
-    if (std::abs(area.top - p.top) <= SnapDistance)
-        p.top = area.top;
-    if (std::abs(area.right - p.left - width) <= SnapDistance)
-        p.left = area.right - width;
-    if (std::abs(area.bottom - p.top - height) <= SnapDistance)
-        p.top = area.bottom - height;
+    if (std::abs(area.left - p.x) <= SnapDistance)
+        p.x = area.left;
+    if (std::abs(area.top - p.y) <= SnapDistance)
+        p.y = area.top;
+    if (std::abs(area.right - p.x - width) <= SnapDistance)
+        p.x = area.right - width;
+    if (std::abs(area.bottom - p.y - height) <= SnapDistance)
+        p.y = area.bottom - height;
     return p;
 }
 
@@ -48,14 +49,9 @@ double gapSquared(const Box &a, const Box &b)
     return dx * dx + dy * dy;
 }
 
-Box boxAt(Position p, int width, int height)
+Box boxAt(Point p, int width, int height)
 {
-    const auto clampInt = [](long long v) {
-        return int(std::clamp<long long>(v, std::numeric_limits<int>::min(),
-                                         std::numeric_limits<int>::max()));
-    };
-    return {p.left, p.top, clampInt((long long)p.left + width),
-            clampInt((long long)p.top + height)};
+    return {p.x, p.y, clampToInt((long long)p.x + width), clampToInt((long long)p.y + height)};
 }
 
 int placed(int at, int size, int low, int high)
@@ -85,14 +81,13 @@ const ScreenArea *screenOf(const Box &window, const std::vector<ScreenArea> &scr
     return best;
 }
 
-Position snapToScreens(Position wanted, int width, int height,
-                       const std::vector<ScreenArea> &screens)
+Point snapToScreens(Point wanted, int width, int height, const std::vector<ScreenArea> &screens)
 {
     const ScreenArea *screen = screenOf(boxAt(wanted, width, height), screens);
     return screen ? snapToWorkArea(wanted, width, height, screen->workArea) : wanted;
 }
 
-Position keepReachable(Position at, int width, int height, const std::vector<ScreenArea> &screens)
+Point keepReachable(Point at, int width, int height, const std::vector<ScreenArea> &screens)
 {
     const Box window = boxAt(at, width, height);
     const long long needWidth = std::min(ReachableSize, width);
@@ -106,8 +101,8 @@ Position keepReachable(Position at, int width, int height, const std::vector<Scr
     if (!nearest)
         return at;
     const Box &area = nearest->workArea.empty() ? nearest->bounds : nearest->workArea;
-    return {placed(at.left, width, area.left, area.right),
-            placed(at.top, height, area.top, area.bottom)};
+    return {placed(at.x, width, area.left, area.right),
+            placed(at.y, height, area.top, area.bottom)};
 }
 
 } // namespace tivora

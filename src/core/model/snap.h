@@ -11,16 +11,9 @@ using WorkArea = Box;
 
 inline constexpr int SnapDistance = 8;
 
-struct Position
-{
-    int left = 0;
-    int top = 0;
-    bool operator==(const Position &) const = default;
-};
-
 // Snaps a window of the given size at the wanted position to the work area's edges
 // within SnapDistance (inclusive); right beats left and bottom beats top.
-Position snapToWorkArea(Position wanted, int width, int height, const WorkArea &area);
+Point snapToWorkArea(Point wanted, int width, int height, const WorkArea &area);
 
 // One screen of the desktop: all of it, and the part the window manager leaves to
 // windows (the whole screen where it gives none).
@@ -40,13 +33,12 @@ inline constexpr int ReachableSize = 40;
 const ScreenArea *screenOf(const Box &window, const std::vector<ScreenArea> &screens);
 
 // Snaps to the work area of the screen the window would be on at the wanted position.
-Position snapToScreens(Position wanted, int width, int height,
-                       const std::vector<ScreenArea> &screens);
+Point snapToScreens(Point wanted, int width, int height, const std::vector<ScreenArea> &screens);
 
 // Where a window must stand so that it can be reached: where it is when it shows at
 // least ReachableSize x ReachableSize pixels on some screen (or no screen is known),
 // otherwise moved the least way fully into the work area of its nearest screen (its
 // top-left corner there when it is larger than that area).
-Position keepReachable(Position at, int width, int height, const std::vector<ScreenArea> &screens);
+Point keepReachable(Point at, int width, int height, const std::vector<ScreenArea> &screens);
 
 } // namespace tivora

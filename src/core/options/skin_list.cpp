@@ -1,6 +1,8 @@
 #include "core/options/skin_list.h"
 
+#include "core/base/letter_case.h"
 #include "core/base/text_encoding.h"
+#include "core/skins/skin_store.h"
 
 #include <algorithm>
 
@@ -18,14 +20,14 @@ std::vector<std::string> skinNames(const fs::path &skinsFolder)
         if (it->is_directory(statusError) || statusError)
             continue;
         const std::string file = it->path().filename().string();
-        if (file.size() <= 4 || foldCase(file.substr(file.size() - 4)) != ".bmp")
+        if (file.size() <= 4 || foldLetterCase(file.substr(file.size() - 4)) != ".bmp")
             continue;
         std::string name = file.substr(0, file.size() - 4);
         if (isValidUtf8(name))
             names.push_back(std::move(name));
     }
     std::stable_sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
-        const std::string fa = foldCase(a), fb = foldCase(b);
+        const std::string fa = foldLetterCase(a), fb = foldLetterCase(b);
         return fa != fb ? fa < fb : a < b;
     });
     return names;
@@ -33,9 +35,13 @@ std::vector<std::string> skinNames(const fs::path &skinsFolder)
 
 int findSkin(const std::vector<std::string> &names, const std::string &current)
 {
-    const std::string wanted = foldCase(current);
+    // As loading finds a skin's files: the exact name first, then the first name that
+    // is the same without regard to case (the list keeps such names in byte order).
+    const auto exact = std::find(names.begin(), names.end(), current);
+    if (exact != names.end())
+        return int(exact - names.begin());
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (foldCase(names[i]) == wanted)
+        if (sameSkinName(names[i], current))
             return int(i);
     return -1;
 }

@@ -1,19 +1,14 @@
 #include "core/render/clock_grid.h"
 
+#include "core/base/int_clamp.h"
+
 #include <algorithm>
-#include <limits>
 
 namespace tivora {
 
 namespace {
 
 constexpr std::uint16_t MinCellSize = 10;
-
-int toInt(long long v)
-{
-    return int(
-        std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
 
 // How far above its cell's top a face can draw: hands above a high pivot, texts placed
 // above the cell, and a pixel for wide pens and the text boxes.
@@ -51,13 +46,13 @@ GridSize fitGrid(TOptions &options, const TClockList &clocks)
         // Width 0 can only come from a hand-edited file. The layout then starts a new row
         // after every face, so the window is one column of n faces.
         g.columns = 1;
-        g.rows = toInt(n);
+        g.rows = clampToInt(n);
     } else {
-        g.columns = toInt(std::min<long long>(n, options.Width));
-        g.rows = toInt((n + options.Width - 1) / options.Width);
+        g.columns = clampToInt(std::min<long long>(n, options.Width));
+        g.rows = clampToInt((n + options.Width - 1) / options.Width);
     }
-    g.width = toInt(static_cast<long long>(g.columns) * options.cWindth);
-    g.height = toInt(static_cast<long long>(g.rows) * options.cHeight);
+    g.width = clampToInt(static_cast<long long>(g.columns) * options.cWindth);
+    g.height = clampToInt(static_cast<long long>(g.rows) * options.cHeight);
     return g;
 }
 
@@ -98,7 +93,7 @@ void composeGrid(Canvas &canvas, const FaceContext &ctx, const TClockList &clock
         if (row * o.cHeight >= lastVisibleTop && row > 0)
             break;
         try {
-            PaintClock(canvas, ctx, toInt(column * o.cWindth), toInt(row * o.cHeight), entry,
+            PaintClock(canvas, ctx, clampToInt(column * o.cWindth), clampToInt(row * o.cHeight), entry,
                        &entry == carrier);
         } catch (...) {
             // A face that fails ends where it failed; the other faces are still painted.

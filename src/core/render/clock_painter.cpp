@@ -1,8 +1,9 @@
 #include "core/render/clock_painter.h"
 
+#include "core/base/int_clamp.h"
+
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <numbers>
 
 namespace tivora {
@@ -15,14 +16,8 @@ constexpr Color TextBoxColor {254, 254, 254};
 constexpr int TextBoxCorner = 2;
 
 // Positions and the pivot come from hand-editable files and may hold any 32-bit value.
-// Sums are formed in 64 bits and cut to a range far outside any picture, so that no
-// arithmetic overflows and every coordinate handed to the canvas is an ordinary int.
-constexpr long long CoordLimit = 1LL << 24;
-
-int coord(long long v)
-{
-    return int(std::clamp(v, -CoordLimit, CoordLimit));
-}
+// Sums are formed in 64 bits and cut by clampCoord to a range far outside any picture, so
+// that no arithmetic overflows and every coordinate handed to the canvas is an ordinary int.
 
 void placeText(Canvas &canvas, const TOptions &o, int x, int y, const std::string &text,
                std::int32_t px, std::int32_t py, std::uint8_t align)
@@ -50,22 +45,20 @@ void placeText(Canvas &canvas, const TOptions &o, int x, int y, const std::strin
         // The box keeps the current pen: the second hand's after the hands, otherwise
         // whatever earlier drawing left.
         canvas.setBrush({TextBoxColor, true});
-        canvas.roundRect(coord(left - 4), coord(top - 1), coord(left + w + 4),
-                         coord(top + size.height + 1), TextBoxCorner, TextBoxCorner);
+        canvas.roundRect(clampCoord(left - 4), clampCoord(top - 1), clampCoord(left + w + 4),
+                         clampCoord(top + size.height + 1), TextBoxCorner, TextBoxCorner);
         canvas.setBrush({TextBoxColor, false});
     }
-    canvas.textOut(coord(left), coord(top), text);
+    canvas.textOut(clampCoord(left), clampCoord(top), text);
 }
 
 } // namespace
 
 Point handEnd(Point pivot, double angle, int len)
 {
-    constexpr long long lo = std::numeric_limits<int>::min();
-    constexpr long long hi = std::numeric_limits<int>::max();
     const long long ex = static_cast<long long>(pivot.x) + roundHalfEven(len * std::sin(angle));
     const long long ey = static_cast<long long>(pivot.y) - roundHalfEven(len * std::cos(angle));
-    return {int(std::clamp(ex, lo, hi)), int(std::clamp(ey, lo, hi))};
+    return {clampToInt(ex), clampToInt(ey)};
 }
 
 LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const TimeZones *zones)
@@ -93,8 +86,8 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
 
     if (o.ShowArray) {
         canvas.drawBitmap(x, y, ctx.skin);
-        const Point pivot {coord(static_cast<long long>(x) + o.strlX - 1),
-                           coord(static_cast<long long>(y) + o.strlY - 1)};
+        const Point pivot {clampCoord(static_cast<long long>(x) + o.strlX - 1),
+                           clampCoord(static_cast<long long>(y) + o.strlY - 1)};
 
         const double hourAngle =
             o.h24 ? TwoPi * (h * 60 + m) / 1440.0 : TwoPi * ((h % 12) * 60 + m) / 720.0;
@@ -140,15 +133,15 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
 
     if (o.ShowDelimiters) {
         canvas.setPen({FrameColor, 1});
-        canvas.rectangle(x, y, coord(static_cast<long long>(x) + o.cWindth),
-                         coord(static_cast<long long>(y) + o.cHeight));
+        canvas.rectangle(x, y, clampCoord(static_cast<long long>(x) + o.cWindth),
+                         clampCoord(static_cast<long long>(y) + o.cHeight));
     }
     if (ctx.scrubbed) {
         // Inside the delimiters' frame, so that both show.
         canvas.setPen({Color::fromRef(o.hColor), 1});
-        canvas.rectangle(coord(static_cast<long long>(x) + 1), coord(static_cast<long long>(y) + 1),
-                         coord(static_cast<long long>(x) + o.cWindth - 1),
-                         coord(static_cast<long long>(y) + o.cHeight - 1));
+        canvas.rectangle(clampCoord(static_cast<long long>(x) + 1), clampCoord(static_cast<long long>(y) + 1),
+                         clampCoord(static_cast<long long>(x) + o.cWindth - 1),
+                         clampCoord(static_cast<long long>(y) + o.cHeight - 1));
     }
 }
 

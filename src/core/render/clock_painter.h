@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/model/box.h"
 #include "core/model/options.h"
 #include "core/time/time_zones.h"
 #include "core/render/canvas.h"
@@ -30,13 +31,6 @@ struct FaceContext
 // that the zones know, that zone's local time at the same instant (daylight saving
 // included, whatever the local zone does); otherwise now plus the clock's offsets.
 LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const TimeZones *zones);
-
-struct Point
-{
-    int x = 0;
-    int y = 0;
-    bool operator==(const Point &) const = default;
-};
 
 // End point of a hand of length len at angle (radians, 0 = up, clockwise) from pivot.
 Point handEnd(Point pivot, double angle, int len);

@@ -1,7 +1,8 @@
 #include "core/render/display_list.h"
 
+#include "core/base/int_clamp.h"
+
 #include <algorithm>
-#include <limits>
 
 namespace tivora {
 
@@ -10,10 +11,8 @@ namespace {
 // A box around [x0, x1) x [y0, y1) grown by the margin on every side, in int range.
 Box grown(long long x0, long long y0, long long x1, long long y1, long long margin)
 {
-    constexpr long long lo = std::numeric_limits<int>::min();
-    constexpr long long hi = std::numeric_limits<int>::max();
-    return {int(std::clamp(x0 - margin, lo, hi)), int(std::clamp(y0 - margin, lo, hi)),
-            int(std::clamp(x1 + margin, lo, hi)), int(std::clamp(y1 + margin, lo, hi))};
+    return {clampToInt(x0 - margin), clampToInt(y0 - margin), clampToInt(x1 + margin),
+            clampToInt(y1 + margin)};
 }
 
 Box clipped(Box b, int width, int height)

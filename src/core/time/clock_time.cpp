@@ -1,9 +1,10 @@
 #include "core/time/clock_time.h"
 
+#include "core/base/int_clamp.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 
 namespace tivora {
 
@@ -71,8 +72,7 @@ LocalDateTime addSeconds(const LocalDateTime &t, long long shift)
     LocalDateTime r;
     long long y = 0;
     civilFromDays(dayNumber, y, r.month, r.day);
-    r.year = int(
-        std::clamp<long long>(y, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    r.year = clampToInt(y);
     r.hour = int(secondOfDay / 3600);
     r.minute = int(secondOfDay / 60 % 60);
     r.second = int(secondOfDay % 60);
@@ -130,9 +130,7 @@ int roundHalfEven(double value)
     } else if (fraction > 0.5) {
         rounded += 1.0;
     }
-    constexpr double lo = std::numeric_limits<int>::min();
-    constexpr double hi = std::numeric_limits<int>::max();
-    return int(std::clamp(rounded, lo, hi));
+    return clampToInt(rounded);
 }
 
 } // namespace tivora

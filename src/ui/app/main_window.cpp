@@ -16,6 +16,7 @@
 #include "platform/wall_clock.h"
 #include "platform/window_state.h"
 #include "core/render/clock_grid.h"
+#include "core/render/see_through.h"
 #include "ui/skins/skin_files.h"
 
 #include <QAction>
@@ -88,27 +89,13 @@ std::vector<Box> boxesOf(const QRegion &region)
 }
 
 // Sets the mask's bits in the rectangle from the picture (a 32-bit image of the same
-// size): set where a pixel is not exactly white. Returns whether any bit changed.
+// size): set where a pixel is shown (markShownRow). Returns whether any bit changed.
 bool markShown(QImage &mask, const QImage &picture, const QRect &rect)
 {
     bool changed = false;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        const auto *pixels = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
-        uchar *bits = mask.scanLine(y);
-        for (int x = rect.left(); x <= rect.right();) {
-            // Eight pixels (or what is left of them in this byte) at a time.
-            const int first = x & 7;
-            const int last = std::min(7, first + rect.right() - x);
-            uchar shown = 0;
-            for (int b = first; b <= last; ++b, ++x)
-                shown |= uchar(((pixels[x] & 0xffffff) != 0xffffff) << b);
-            const uchar inside = uchar((0xff >> (7 - last)) & (0xff << first));
-            uchar &byte = bits[(x - 1) >> 3];
-            const uchar updated = uchar((byte & ~inside) | shown);
-            changed |= updated != byte;
-            byte = updated;
-        }
-    }
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        changed |= markShownRow(reinterpret_cast<const std::uint32_t *>(picture.constScanLine(y)),
+                                mask.scanLine(y), rect.left(), rect.right());
     return changed;
 }
 
@@ -258,9 +245,9 @@ void TForm1::watchScreens()
 
 void TForm1::keepOnScreen()
 {
-    const Position p = keepReachable({x(), y()}, width(), height(), m_services.screens());
-    if (p != Position {x(), y()})
-        move(p.left, p.top);
+    const Point p = keepReachable({x(), y()}, width(), height(), m_services.screens());
+    if (p != Point {x(), y()})
+        move(p.x, p.y);
 }
 
 void TForm1::takeFocusBack()
@@ -772,10 +759,10 @@ void TForm1::mouseMoveEvent(QMouseEvent *event)
         return;
     guarded([&] {
         const QPoint cursor = event->globalPosition().toPoint();
-        const Position p =
+        const Point p =
             snapToScreens({cursor.x() - m_pressPoint.x(), cursor.y() - m_pressPoint.y()}, width(),
                           height(), m_services.screens());
-        move(p.left, p.top);
+        move(p.x, p.y);
     });
 }
 

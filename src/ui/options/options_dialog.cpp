@@ -7,7 +7,7 @@
 #include "core/options/clock_lines.h"
 #include "core/options/skin_list.h"
 #include "ui/skins/skin_editor.h"
-#include "ui/skins/skin_files.h"
+#include "core/skins/skin_store.h"
 
 #include <QAction>
 #include <QApplication>
@@ -542,15 +542,11 @@ void Form2::skinChange()
     guarded([this] {
         if (skin->currentIndex() < 0)
             return;
-        const std::string previous = options().Skin;
-        options().Skin = skin->currentText().toStdString();
         try {
-            m_main.LoadSkin();
+            takeSkin(options(), skin->currentText().toStdString(), [this] { m_main.LoadSkin(); });
         } catch (...) {
-            // A skin that cannot be loaded is not taken: the widget keeps the one it
-            // shows, and the settings keep naming a skin that loads.
-            options().Skin = previous;
-            skin->setCurrentIndex(findSkin(m_skinNames, previous));
+            // Not taken: the list shows the skin the widget keeps.
+            skin->setCurrentIndex(findSkin(m_skinNames, options().Skin));
             throw;
         }
         // A skin without its parameter file gives way to the default one: show that.

@@ -1,5 +1,6 @@
 #include "ui/render/qt_canvas.h"
 
+#include "core/base/int_clamp.h"
 #include "core/model/font_height.h"
 
 #include <QFontMetrics>
@@ -15,9 +16,6 @@ namespace tivora {
 
 namespace {
 
-// Coordinates are cut to this range before they reach QPainter: far outside any picture,
-// yet small enough that widths and heights cannot overflow an int.
-constexpr int CoordLimit = 1 << 24;
 // A hand-edited skin can ask for any point size; glyphs taller than this are not drawn
 // larger, so an absurd size cannot exhaust memory in the glyph cache.
 constexpr int MaxFontPixels = 2048;
@@ -27,10 +25,7 @@ constexpr int MaxFontPixels = 2048;
 constexpr size_t MaxCachedFonts = 8;
 constexpr size_t MaxCachedTexts = 4096;
 
-int clampCoord(int v)
-{
-    return std::clamp(v, -CoordLimit, CoordLimit);
-}
+// Coordinates are cut by clampCoord before they reach QPainter.
 
 // Clamps a rectangle's edges; false when nothing of it is left to draw.
 bool clampRect(int &left, int &top, int &right, int &bottom)

@@ -2,7 +2,7 @@
 
 #include "core/base/colour.h"
 #include "core/base/guard.h"
-#include "core/base/int_text.h"
+#include "core/skins/skin_fields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +15,8 @@
 #include <QRegion>
 #include <QThread>
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 namespace tivora {
 
@@ -117,21 +119,14 @@ QComboBox *alignmentList(QWidget *parent, const char *name, int x, int y)
     return list;
 }
 
-// The list item of a stored alignment code; none for a code the list does not offer.
-int alignmentIndex(std::uint8_t code)
+// The edit of a number field, found by its name.
+QLineEdit *numberEdit(const SkinEditor &e, const SkinNumberField &field)
 {
-    return code <= 2 ? code : -1;
-}
-
-// The stored code of a list's item; no item (-1) is kept as its low 8 bits, 255.
-std::uint8_t alignmentCode(const QComboBox *list)
-{
-    return static_cast<std::uint8_t>(list->currentIndex());
-}
-
-std::int32_t ranged(const QLineEdit *field, std::int32_t low, std::int32_t high)
-{
-    return StrToIntInRange(field->text().toStdString(), low, high);
+    for (QLineEdit *edit : {e.clWidth, e.clHeight, e.psX, e.psY, e.ptX, e.ptY, e.pdX, e.pdY, e.peX,
+                            e.peY, e.lh, e.lm, e.ls})
+        if (edit->objectName() == QLatin1String(field.name))
+            return edit;
+    throw std::logic_error(std::string("no skin editor field ") + field.name);
 }
 
 } // namespace
@@ -290,23 +285,9 @@ void SkinEditor::park()
 void SkinEditor::fill()
 {
     const TOptions &o = options();
-    const auto number = [](QLineEdit *field, long long value) {
-        field->setText(QString::number(value));
-    };
-    number(clWidth, o.cWindth);
-    number(clHeight, o.cHeight);
-    number(psX, o.strlX);
-    number(psY, o.strlY);
+    for (const SkinNumberField &field : SkinNumberFields)
+        numberEdit(*this, field)->setText(QString::number(field.get(o)));
     CheckBox1->setChecked(o.h24);
-    number(ptX, o.DigposX);
-    number(ptY, o.DigposY);
-    number(pdX, o.DateposX);
-    number(pdY, o.DateposY);
-    number(peX, o.DescposX);
-    number(peY, o.DescposY);
-    number(lh, o.hLen);
-    number(lm, o.mLen);
-    number(ls, o.sLen);
     ch->setColor(o.hColor);
     cm->setColor(o.mColor);
     cs->setColor(o.sColor);
@@ -321,29 +302,18 @@ void SkinEditor::fill()
 bool SkinEditor::apply()
 {
     TOptions &o = options();
-    o.cWindth = std::uint16_t(ranged(clWidth, 10, 500));
-    o.cHeight = std::uint16_t(ranged(clHeight, 10, 500));
-    o.strlX = ranged(psX, 0, 500);
-    o.strlY = ranged(psY, 0, 500);
+    for (const SkinNumberField &field : SkinNumberFields)
+        applySkinNumber(o, field, numberEdit(*this, field)->text().toStdString());
     o.h24 = CheckBox1->isChecked();
-    o.DigposX = ranged(ptX, 5, 500);
-    o.DigposY = ranged(ptY, 5, 500);
-    o.DateposX = ranged(pdX, 5, 500);
-    o.DateposY = ranged(pdY, 5, 500);
-    o.DescposX = ranged(peX, 5, 500);
-    o.DescposY = ranged(peY, 5, 500);
-    o.hLen = std::uint16_t(ranged(lh, 5, 500));
-    o.mLen = std::uint16_t(ranged(lm, 5, 500));
-    o.sLen = std::uint16_t(ranged(ls, 5, 500));
     o.hColor = ch->color();
     o.mColor = cm->color();
     o.sColor = cs->color();
     o.Digits = EditDigitsFont.value_or(o.Digits);
     o.Date = EditDateFont.value_or(o.Date);
     o.Desc = EditDescFont.value_or(o.Desc);
-    o.DigAl = alignmentCode(tAl);
-    o.DateAl = alignmentCode(dAl);
-    o.DescAl = alignmentCode(eAl);
+    o.DigAl = alignmentCode(tAl->currentIndex());
+    o.DateAl = alignmentCode(dAl->currentIndex());
+    o.DescAl = alignmentCode(eAl->currentIndex());
     // The window follows the new parameters even when the file cannot be written, so
     // it never paints a cell size it was not sized for; the user is told, as by a failed
     // settings save, and the file gets them at the next save that succeeds.

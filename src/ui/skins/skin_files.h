@@ -1,24 +1,17 @@
 #pragma once
 
 #include "core/model/options.h"
+#include "core/skins/skin_store.h"
 
 #include <QImage>
 #include <filesystem>
-#include <stdexcept>
 
 namespace tivora {
 
 class QtBitmap;
 
-// Raised when a skin image cannot be loaded, or the default skin cannot be written.
-class SkinError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The Skins folder in the data folder.
-std::filesystem::path skinsFolder(const std::filesystem::path &dataDir);
+// The skin store (core/skins/skin_store.h) settles which files a skin has; these load
+// its image into a skin bitmap and write the built-in face's image.
 
 // The built-in default face: 139 x 139, dial centred on pixel (68, 68), white around it.
 QImage builtInDefaultSkin();
