@@ -4,6 +4,8 @@
 #include "ui/app/app_window.h"
 #include "ui/app/main_window.h"
 #include "core/model/manifest.h"
+#include "core/time/clock_time.h"
+#include "core/time/local_clock.h"
 #include "core/time/moment_text.h"
 #include "core/base/interrupted_saves.h"
 #include "core/base/paths.h"
@@ -13,12 +15,10 @@
 #include "platform/process.h"
 #include "platform/session_bus.h"
 #include "platform/termination.h"
-#include "ui/time/qt_time_zones.h"
 #include "ui/skins/skin_files.h"
 
 #include <QApplication>
 #include <QByteArray>
-#include <QDateTime>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
@@ -124,18 +124,14 @@ constexpr const char *Help =
 
 // The local date and time of the moment, with the local zone's offset from UTC then: a
 // time without a zone suffix is a local time, one with a suffix names an instant.
-std::optional<LocalDateTime> parseLocalTime(const std::string &text)
+std::optional<LocalDateTime> parseLocalTime(const std::string &text, const LocalClock &clock)
 {
     const std::optional<MomentText> moment = parseMoment(text);
     if (!moment)
         return std::nullopt;
-    const LocalDateTime &m = moment->time;
     if (moment->hasOffset)
-        return localDateTimeAt(utcSecondsOf(m) * 1000);
-    const QDateTime t(QDate(m.year, m.month, m.day), QTime(m.hour, m.minute, m.second));
-    if (!t.isValid())
-        return std::nullopt;
-    return localDateTimeAt(t.toMSecsSinceEpoch());
+        return localDateTimeAt(utcSecondsOf(moment->time), clock.localOffset);
+    return localTimeOf(moment->time, clock.localOffset);
 }
 
 bool hasDisplayName()
@@ -218,17 +214,19 @@ int showStartupError(char *program, const std::string &text)
     return 1;
 }
 
-int runSnapshot(char *program, StartupContext context, const SnapshotRequest &request)
+int runSnapshot(char *program, StartupContext context, const SnapshotRequest &request,
+                const LocalClock &clock)
 {
     ToolkitArguments qtArgs(program);
     UnscaledToolkit unscaled;
     const auto app = startApplication(qtArgs);
     unscaled.giveBack();
     context.snapshot = true;
-    TForm1 form(context, nullptr);
+    DesktopServices services;
+    services.clock = clock;
+    TForm1 form(context, nullptr, services);
     form.SetFormSize();
-    const LocalDateTime time =
-        request.at ? *request.at : localDateTimeAt(QDateTime::currentMSecsSinceEpoch());
+    const LocalDateTime time = request.at ? *request.at : clock.now();
     const QImage &picture = form.paintAt(time);
     if (!picture.save(QString::fromStdString(request.file), "PNG")) {
         std::fprintf(stderr, "tivora: cannot write the snapshot to %s\n", request.file.c_str());
@@ -286,12 +284,13 @@ int runTivora(int argc, char **argv)
             return 2;
         }
         request.file = args[1];
-        if (args.size() == 4 && !(request.at = parseLocalTime(args[3]))) {
+        const LocalClock clock = systemClock();
+        if (args.size() == 4 && !(request.at = parseLocalTime(args[3], clock))) {
             std::fprintf(stderr, "tivora: not a local time: %s\n%s\n", args[3].c_str(), Usage);
             return 2;
         }
         choosePlatform(true);
-        return runSnapshot(argv[0], context, request);
+        return runSnapshot(argv[0], context, request, clock);
     }
 
     const std::filesystem::path langFile = languageFile(context.dataDir);
