@@ -11,6 +11,7 @@
 #include "core/base/paths.h"
 #include "core/i18n/language.h"
 #include "core/i18n/shipped_languages.h"
+#include "platform/display.h"
 #include "platform/file_access.h"
 #include "platform/process.h"
 #include "platform/session_bus.h"
@@ -134,54 +135,13 @@ std::optional<LocalDateTime> parseLocalTime(const std::string &text, const Local
     return localTimeOf(moment->time, clock.localOffset);
 }
 
-bool hasDisplayName()
-{
-    const char *display = std::getenv("DISPLAY");
-    return display && *display;
-}
-
-// Picks the platform before the application exists: the widget places itself and reads
-// the global cursor, which needs X11 (XWayland on Wayland desktops). When the display
-// cannot be reached, the toolkit falls back to painting off-screen, which only a
-// snapshot can use; trying the display through the toolkit itself spares the server a
-// second connection. False when there is no display to try and no snapshot.
-bool triedDisplay = false;
-bool choosePlatform(bool snapshot)
-{
-    if (const char *platform = std::getenv("QT_QPA_PLATFORM"); platform && *platform) {
-        // A list such as "xcb;offscreen" that names xcb is kept, and so is a snapshot's
-        // explicit offscreen; anything else (wayland, a desktop session's default) could
-        // not place the widget, or not start at all.
-        const QByteArray named(platform);
-        if (named.split(';').contains("xcb") || (snapshot && named == "offscreen"))
-            return true;
-        std::fprintf(stderr,
-                     "tivora: QT_QPA_PLATFORM=%s replaced by xcb: Tivora is an X11 program "
-                     "(XWayland serves Wayland desktops)\n",
-                     platform);
-        qunsetenv("QT_QPA_PLATFORM");
-    }
-    if (hasDisplayName()) {
-        qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
-        triedDisplay = true;
-        return true;
-    }
-    if (snapshot) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return true;
-    }
-    return false;
-}
-
 QtMessageHandler toolkitHandler = nullptr;
 
 // While the application starts, the toolkit's own complaints about a display it cannot
 // reach are dropped: the program says it in one line of its own.
 void dropDisplayComplaints(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    if (context.category
-        && (std::strcmp(context.category, "qt.qpa.xcb") == 0
-            || std::strcmp(context.category, "qt.qpa.plugin") == 0))
+    if (isDisplayComplaint(context.category))
         return;
     if (toolkitHandler)
         toolkitHandler(type, context, text);
@@ -193,12 +153,6 @@ std::unique_ptr<QApplication> startApplication(ToolkitArguments &args)
     auto app = std::make_unique<QApplication>(args.argc, args.argv);
     qInstallMessageHandler(toolkitHandler);
     return app;
-}
-
-// Whether the application runs on the display it was meant for, not the fallback.
-bool onDisplay()
-{
-    return !triedDisplay || QGuiApplication::platformName() != QLatin1String("offscreen");
 }
 
 int showStartupError(char *program, const std::string &text)
@@ -335,7 +289,7 @@ int runTivora(int argc, char **argv)
         std::fprintf(stderr,
                      "tivora: no display to show the widget on (%s); run it on a desktop, "
                      "or paint a picture with --snapshot FILE.png\n",
-                     hasDisplayName() ? "cannot open DISPLAY" : "DISPLAY is not set");
+                     whyNoDisplay());
         return 2;
     };
     if (!choosePlatform(false))
