@@ -30,8 +30,9 @@ std::optional<LocalDateTime> localTimeOf(const LocalDateTime &wall, const LocalO
     LocalDateTime asUtc = wall;
     asUtc.utcOffset = 0;
     const std::int64_t w = utcSecondsOf(asUtc);
-    // The offsets in force a day before and a day after: zones change theirs at most
-    // once in such a span. The larger offset names the earlier instant.
+    // The time can only have one of the offsets in force a day before and a day after,
+    // as zones do not change their offset twice within two days. The larger offset
+    // names the earlier instant.
     constexpr std::int64_t Day = 24 * 3600;
     const int before = localOffset(w - Day), after = localOffset(w + Day);
     for (const int offset : {std::max(before, after), std::min(before, after)}) {

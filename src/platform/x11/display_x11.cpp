@@ -22,7 +22,7 @@ bool hasDisplayName()
 
 } // namespace
 
-// X11 (XWayland on Wayland desktops).
+// The widget runs on X11, on a Wayland desktop through XWayland.
 bool choosePlatform(bool snapshot)
 {
     if (const char *platform = std::getenv("QT_QPA_PLATFORM"); platform && *platform) {
