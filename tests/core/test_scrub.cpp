@@ -1,3 +1,4 @@
+#include "core/time/local_clock.h"
 #include "core/time/moment_text.h"
 #include "core/time/scrub.h"
 #include "core/recording_canvas.h"
@@ -214,4 +215,35 @@ TEST(MomentText, LocalTimesAndZoneSuffixes)
     const MomentText m = *parseMoment("2027-03-14T09:00:00+01:00");
     EXPECT_EQ(shown(m.time), "09:00:00 14.03.2027");
     EXPECT_EQ(utcSecondsOf(m.time), utcSecondsOf({2027, 3, 14, 8, 0, 0}));
+}
+
+TEST(LocalClock, NowAndTheInstantOfALocalTimeAcrossDaylightSavingChanges)
+{
+    // Whole seconds are dropped towards the past, also before the epoch.
+    const struct
+    {
+        std::int64_t clockMs;
+        const char *now;
+    } nows[] = {
+        {1774746000LL * 1000 - 1, "01:59:59 29.03.2026 +3600"},
+        {1774746000LL * 1000, "03:00:00 29.03.2026 +7200"},
+        {-1, "00:59:59 01.01.1970 +3600"},
+    };
+    for (const auto &c : nows) {
+        const LocalDateTime t = LocalClock {[&c] { return c.clockMs; }, parisOffset}.now();
+        EXPECT_EQ(shown(t) + " +" + std::to_string(t.utcOffset), c.now) << c.clockMs;
+    }
+    // The local time's offset, or -1 for one the clocks skip.
+    const std::pair<LocalDateTime, int> walls[] = {
+        {{2026, 3, 29, 1, 59, 59}, 3600}, {{2026, 3, 29, 2, 30, 0}, -1},
+        {{2026, 3, 29, 3, 0, 0}, 7200},   {{2026, 10, 25, 2, 30, 0}, 7200}, // the first of two
+        {{2026, 10, 25, 3, 0, 0}, 3600},  {{2026, 7, 1, 12, 0, 0, -3600}, 7200},
+    };
+    for (const auto &[wall, offset] : walls) {
+        const std::optional<LocalDateTime> t = localTimeOf(wall, parisOffset);
+        EXPECT_EQ(t ? t->utcOffset : -1, offset) << shown(wall);
+        if (t) {
+            EXPECT_EQ(shown(*t), shown(wall));
+        }
+    }
 }

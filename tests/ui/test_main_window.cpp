@@ -38,7 +38,10 @@ protected:
         services.warning = [this](const QString &title, const QString &text) {
             warnings.push_back((title + "|" + text).toStdString());
         };
-        services.now = [this] { return LocalDateTime {2026, 12, 7, 10, 10, second, utcOffset}; };
+        services.clock.clockMs = [this] {
+            return utcSecondsOf({2026, 12, 7, 10, 10, second, utcOffset}) * 1000;
+        };
+        services.clock.localOffset = [this](std::int64_t) { return utcOffset; };
         services.screens = [] {
             return std::vector<ScreenArea> {{{0, 0, 1280, 1024}, {0, 0, 1280, 1000}}};
         };
@@ -336,7 +339,6 @@ TEST_F(MainWindow, DraggingWithTheLeftButtonSnapsToTheWorkArea)
 
 TEST_F(MainWindow, TheWheelScrubsTheClocksAndClickEscAndTimeoutBringNowBack)
 {
-    services.localOffset = [](std::int64_t) { return 0; };
     writeSettings("[Main]\npLeft=300\npTop=300\n");
     TForm1 &f = create();
     f.show();

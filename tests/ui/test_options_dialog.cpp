@@ -62,7 +62,8 @@ protected:
         qputenv("TZ", "Europe/Moscow");
         services.trayAvailable = [] { return true; };
         services.warning = [](const QString &, const QString &) {};
-        services.now = [] { return LocalDateTime {2026, 12, 7, 10, 10, 45}; };
+        services.clock = {[] { return utcSecondsOf({2026, 12, 7, 10, 10, 45}) * 1000; },
+                          [](std::int64_t) { return 0; }};
     }
     void TearDown() override
     {

@@ -39,8 +39,7 @@ struct PaintLog : QObject
 struct Widget
 {
     QTemporaryDir dir;
-    LocalDateTime now {2026, 12, 31, 23, 58, 58};
-    std::int64_t clockMs = 0;
+    std::int64_t clockMs = utcSecondsOf({2026, 12, 31, 23, 58, 58}) * 1000; // local time is UTC
     PaintLog log;
     std::unique_ptr<TForm1> form;
 
@@ -53,8 +52,7 @@ struct Widget
         DesktopServices s;
         s.trayAvailable = [] { return false; };
         s.warning = [](const QString &, const QString &) {};
-        s.now = [this] { return now; };
-        s.clockMs = [this] { return clockMs; };
+        s.clock = {[this] { return clockMs; }, [](std::int64_t) { return 0; }};
         form =
             std::make_unique<TForm1>(StartupContext {home / "tivora", home, {}, false}, nullptr, s);
         form->installEventFilter(&log);
@@ -96,13 +94,13 @@ TEST(Repaint, OnlyWhatChangedWithThePixelsOfAWholeRepaint)
         QtCanvas whole(f.dpi());
         whole.resize(f.width(), f.height());
         const auto composeWhole = [&] {
-            composeGrid(whole, FaceContext {f.model().options, f.skin(), w.now, ":"},
+            composeGrid(whole, FaceContext {f.model().options, f.skin(), f.shownTime(), ":"},
                         f.model().clocks);
             return whole.image();
         };
         ASSERT_TRUE(w.shown() == composeWhole());
         for (const LocalDateTime &t : times) {
-            w.now = t;
+            w.clockMs = utcSecondsOf(t) * 1000;
             const int paints = w.log.paints;
             f.PaintClocks();
             ASSERT_EQ(w.log.paints, paints + 1);
@@ -137,18 +135,16 @@ TEST(Repaint, TicksKeepToTheWallClockSecond)
     struct Step
     {
         std::int64_t clockMs;
-        int second; // what the local time reads
         bool paints;
         int interval;
     } steps[] = {
-        {1'000'000'400, 59, true, 601},
-        {1'000'000'700, 0, false, 301}, // same second of the wall clock: nothing twice
-        {1'000'001'002, 0, true, 999},
-        {1'000'005'500, 4, true, 501}, // late: the current second, not the ones missed
+        {1'000'000'400, true, 601},
+        {1'000'000'700, false, 301}, // same second of the wall clock: nothing twice
+        {1'000'001'002, true, 999},
+        {1'000'005'500, true, 501}, // late: the current second, not the ones missed
     };
     for (const Step &s : steps) {
         w.clockMs = s.clockMs;
-        w.now.second = s.second;
         const int paints = w.log.paints;
         f.Timer1Timer();
         EXPECT_EQ(w.log.paints, paints + (s.paints ? 1 : 0)) << s.clockMs;

@@ -3,6 +3,7 @@
 #include "core/base/int_clamp.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -10,7 +11,20 @@ namespace tivora {
 
 namespace {
 
+using std::chrono::days;
+using std::chrono::seconds;
+using std::chrono::sys_days;
+
 constexpr long long SecondsPerDay = 86400;
+
+// The Gregorian calendar repeats every 400 years, which are 146097 days. A date is
+// counted as whole cycles plus a date of the cycle from 1970 to 2369, so that the
+// calendar types, whose years end at 32767, serve every year an int holds.
+constexpr long long YearsPerCycle = 400;
+constexpr long long DaysPerCycle = 146097;
+static_assert(sys_days(std::chrono::year(1970 + YearsPerCycle) / 1 / 1)
+                  - sys_days(std::chrono::year(1970) / 1 / 1)
+              == days(DaysPerCycle));
 
 // Offsets come from signed 8-bit fields and from time zones, so real shifts are a few
 // days at most. Larger requests are cut to about two million years so that the
@@ -25,28 +39,23 @@ long long floorDiv(long long a, long long b)
     return q;
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
-long long daysFromCivil(long long y, long long m, long long d)
+// Days since 1970-01-01 of the first day of a month (1..12) of the proleptic Gregorian
+// calendar.
+long long daysFromCivil(long long year, unsigned month)
 {
-    y -= m <= 2 ? 1 : 0;
-    const long long era = floorDiv(y, 400);
-    const long long yoe = y - era * 400; // 0..399
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1; // 0..365
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy; // 0..146096
-    return era * 146097 + doe - 719468;
+    const long long cycles = floorDiv(year - 1970, YearsPerCycle);
+    const std::chrono::year inCycle(int(year - cycles * YearsPerCycle));
+    const sys_days first = inCycle / std::chrono::month(month) / 1;
+    return cycles * DaysPerCycle + first.time_since_epoch().count();
 }
 
-void civilFromDays(long long z, long long &y, int &m, int &d)
+void civilFromDays(long long dayNumber, long long &y, int &m, int &d)
 {
-    z += 719468;
-    const long long era = floorDiv(z, 146097);
-    const long long doe = z - era * 146097; // 0..146096
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365; // 0..399
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100); // 0..365
-    const long long mp = (5 * doy + 2) / 153; // 0..11
-    d = int(doy - (153 * mp + 2) / 5 + 1);
-    m = int(mp < 10 ? mp + 3 : mp - 9);
-    y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+    const long long cycles = floorDiv(dayNumber, DaysPerCycle);
+    const std::chrono::year_month_day date {sys_days(days(dayNumber - cycles * DaysPerCycle))};
+    y = int(date.year()) + cycles * YearsPerCycle;
+    m = int(unsigned(date.month()));
+    d = int(unsigned(date.day()));
 }
 
 // Seconds since 1970-01-01 00:00 of the date and time read as UTC. Any field outside
@@ -55,8 +64,8 @@ long long wallSeconds(const LocalDateTime &t)
 {
     const long long monthIndex = static_cast<long long>(t.month) - 1;
     const long long year = static_cast<long long>(t.year) + floorDiv(monthIndex, 12);
-    const long long month = monthIndex - floorDiv(monthIndex, 12) * 12 + 1;
-    const long long days = daysFromCivil(year, month, 1) + (static_cast<long long>(t.day) - 1);
+    const auto month = unsigned(monthIndex - floorDiv(monthIndex, 12) * 12 + 1);
+    const long long days = daysFromCivil(year, month) + (static_cast<long long>(t.day) - 1);
     return days * SecondsPerDay + static_cast<long long>(t.hour) * 3600
         + static_cast<long long>(t.minute) * 60 + t.second;
 }
@@ -65,17 +74,17 @@ long long wallSeconds(const LocalDateTime &t)
 
 LocalDateTime addSeconds(const LocalDateTime &t, long long shift)
 {
-    const long long seconds = wallSeconds(t) + std::clamp(shift, -MaxShiftSeconds, MaxShiftSeconds);
-    const long long dayNumber = floorDiv(seconds, SecondsPerDay);
-    const long long secondOfDay = seconds - dayNumber * SecondsPerDay;
+    const seconds wall(wallSeconds(t) + std::clamp(shift, -MaxShiftSeconds, MaxShiftSeconds));
+    const days dayNumber = std::chrono::floor<days>(wall);
+    const std::chrono::hh_mm_ss<seconds> timeOfDay(wall - dayNumber);
 
     LocalDateTime r;
     long long y = 0;
-    civilFromDays(dayNumber, y, r.month, r.day);
+    civilFromDays(dayNumber.count(), y, r.month, r.day);
     r.year = clampToInt(y);
-    r.hour = int(secondOfDay / 3600);
-    r.minute = int(secondOfDay / 60 % 60);
-    r.second = int(secondOfDay % 60);
+    r.hour = int(timeOfDay.hours().count());
+    r.minute = int(timeOfDay.minutes().count());
+    r.second = int(timeOfDay.seconds().count());
     r.utcOffset = t.utcOffset;
     return r;
 }

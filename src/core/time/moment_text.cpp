@@ -1,5 +1,7 @@
 #include "core/time/moment_text.h"
 
+#include <chrono>
+
 namespace tivora {
 
 namespace {
@@ -16,13 +18,6 @@ int digits(std::string_view text, size_t pos, size_t n)
         value = value * 10 + (text[i] - '0');
     }
     return value;
-}
-
-int daysInMonth(int year, int month)
-{
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
 }
 
 // Reads the zone suffix into the moment: nothing, "Z", or a sign, two digits of hours
@@ -66,9 +61,15 @@ std::optional<MomentText> parseMoment(std::string_view text)
     t.hour = digits(text, 11, 2);
     t.minute = digits(text, 14, 2);
     t.second = digits(text, 17, 2);
-    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1
-        || t.day > daysInMonth(t.year, t.month) || t.hour < 0 || t.hour > 23 || t.minute < 0
-        || t.minute > 59 || t.second < 0 || t.second > 59)
+    // A field that is not all digits reads as -1. Months and days of two digits fit the
+    // calendar types, which know the month lengths and leap years.
+    const bool dateOk = t.year >= 1 && t.month >= 1 && t.day >= 1
+        && std::chrono::year_month_day(std::chrono::year(t.year),
+                                       std::chrono::month(unsigned(t.month)),
+                                       std::chrono::day(unsigned(t.day)))
+               .ok();
+    if (!dateOk || t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0
+        || t.second > 59)
         return std::nullopt;
     if (!readOffset(text.substr(19), moment))
         return std::nullopt;

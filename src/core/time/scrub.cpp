@@ -3,6 +3,7 @@
 #include "core/time/clock_time.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 namespace tivora {
@@ -57,13 +58,14 @@ LocalDateTime scrubbedTime(const LocalDateTime &now, long long shiftMinutes,
 
 std::string shiftText(long long shiftMinutes, const MessageTable &messages)
 {
-    const long long m = std::llabs(std::clamp(shiftMinutes, -Scrub::MaxShiftMinutes * 100,
-                                              Scrub::MaxShiftMinutes * 100));
-    const long long days = m / (24 * 60);
-    const std::string minutes = std::to_string(m % 60);
+    const std::chrono::minutes m(std::llabs(
+        std::clamp(shiftMinutes, -Scrub::MaxShiftMinutes * 100, Scrub::MaxShiftMinutes * 100)));
+    const long long days = std::chrono::floor<std::chrono::days>(m).count();
+    const std::chrono::hh_mm_ss<std::chrono::minutes> time(m - std::chrono::days(days));
+    const std::string minutes = std::to_string(time.minutes().count());
     const std::string values[][2] = {
         {"{d}", std::to_string(days)},
-        {"{h}", std::to_string(m / 60 % 24)},
+        {"{h}", std::to_string(time.hours().count())},
         {"{mm}", minutes.size() < 2 ? "0" + minutes : minutes},
     };
     const int message = shiftMinutes < 0 ? (days > 0 ? MsgEarlierDays : MsgEarlier)

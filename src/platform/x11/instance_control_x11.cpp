@@ -72,7 +72,7 @@ bool windowExists(xcb_connection_t *c, xcb_window_t w)
 
 } // namespace
 
-int closeWindowsTitled(const std::string &title, std::uint32_t ownWindow)
+int closeWindowsTitled(const std::string &title, std::uintptr_t ownWindow)
 {
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);
     if (!c || xcb_connection_has_error(c)) {

@@ -12,7 +12,7 @@ AppWindow::AppWindow()
     setAttribute(Qt::WA_QuitOnClose, false);
     // Creating the native window without showing it makes the title visible to
     // other instances' window lists.
-    m_nativeId = std::uint32_t(winId());
+    m_nativeId = std::uintptr_t(winId());
 }
 
 void AppWindow::closeEvent(QCloseEvent *event)

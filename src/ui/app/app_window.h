@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 
 namespace tivora {
 
@@ -16,7 +17,7 @@ public:
 
     AppWindow();
     // The native window id, created on construction so other instances can find it.
-    std::uint32_t nativeId() const { return m_nativeId; }
+    std::uintptr_t nativeId() const { return m_nativeId; }
     void setMainWindow(QWidget *main) { m_main = main; }
 
     // The application's minimized state (hidden in the tray).
@@ -28,7 +29,7 @@ protected:
 
 private:
     QWidget *m_main = nullptr;
-    std::uint32_t m_nativeId = 0;
+    std::uintptr_t m_nativeId = 0;
     bool m_minimized = false;
 };
 

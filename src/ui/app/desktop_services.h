@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/model/snap.h"
-#include "core/time/clock_time.h"
+#include "core/time/local_clock.h"
 
 #include <QRect>
 #include <QString>
@@ -30,11 +30,8 @@ struct DesktopServices
 {
     std::function<bool()> trayAvailable;
     std::function<void(const QString &title, const QString &text)> warning;
-    std::function<LocalDateTime()> now;
-    std::function<std::int64_t()> clockMs; // the wall clock, milliseconds since the epoch
+    LocalClock clock; // the wall clock and the local zone; each part left empty is the system's
     std::function<std::vector<ScreenArea>()> screens; // each screen, with its work area
-    // The local zone's offset from UTC (seconds east) at an instant (seconds since the epoch).
-    std::function<int(std::int64_t)> localOffset;
 };
 
 } // namespace tivora

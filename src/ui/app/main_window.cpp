@@ -13,7 +13,6 @@
 #include "ui/app/message_box.h"
 #include "platform/instance_control.h"
 #include "platform/right_clicks.h"
-#include "platform/wall_clock.h"
 #include "platform/window_state.h"
 #include "core/render/clock_grid.h"
 #include "core/render/see_through.h"
@@ -25,7 +24,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDateTime>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QIcon>
@@ -52,14 +50,10 @@ DesktopServices withDefaults(DesktopServices s)
 {
     if (!s.trayAvailable)
         s.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
-    if (!s.now)
-        s.now = localTimeNow;
-    if (!s.clockMs)
-        s.clockMs = wallClockMs;
-    if (!s.localOffset)
-        s.localOffset = [](std::int64_t utcSeconds) {
-            return QDateTime::fromSecsSinceEpoch(utcSeconds).offsetFromUtc();
-        };
+    if (!s.clock.clockMs)
+        s.clock.clockMs = systemClock().clockMs;
+    if (!s.clock.localOffset)
+        s.clock.localOffset = systemClock().localOffset;
     if (!s.screens)
         s.screens = [] {
             const auto box = [](const QRect &r) {
@@ -303,7 +297,7 @@ void TForm1::startTicking()
     if (m_context.snapshot)
         return;
     tr1->show();
-    Timer1->start(planTick(m_services.clockMs(), m_paintedSecond).delayMs);
+    Timer1->start(planTick(m_services.clock.clockMs(), m_paintedSecond).delayMs);
 }
 
 void TForm1::warn(const std::string &title, const std::string &text)
@@ -433,7 +427,7 @@ void TForm1::PaintClocks()
 {
     if (m_released)
         return;
-    const LocalDateTime now = m_services.now();
+    const LocalDateTime now = m_services.clock.now();
     // A new offset from UTC may be a new local zone: the zone-bound clocks' offsets are
     // relative to it.
     if (now.utcOffset != m_localOffsetSeen) {
@@ -449,10 +443,10 @@ void TForm1::PaintClocks()
 
 LocalDateTime TForm1::shownTime() const
 {
-    const LocalDateTime now = m_services.now();
+    const LocalDateTime now = m_services.clock.now();
     if (!m_scrub.active())
         return now;
-    return scrubbedTime(now, m_scrub.shiftMinutes(), m_services.localOffset);
+    return scrubbedTime(now, m_scrub.shiftMinutes(), m_services.clock.localOffset);
 }
 
 void TForm1::scrubBy(ScrubStep kind, int steps)
@@ -605,14 +599,14 @@ void TForm1::Timer1Timer()
 {
     if (m_released)
         return;
-    const TickPlan plan = planTick(m_services.clockMs(), m_paintedSecond);
+    const TickPlan plan = planTick(m_services.clock.clockMs(), m_paintedSecond);
     Timer1->start(plan.delayMs);
     if (!plan.paint)
         return;
     m_paintedSecond = plan.second;
     guarded([this] { PaintClocks(); });
     if (m_context.trace)
-        std::fprintf(stderr, "tivora: tick %lld\n", static_cast<long long>(m_services.clockMs()));
+        std::fprintf(stderr, "tivora: tick %lld\n", static_cast<long long>(m_services.clock.clockMs()));
 }
 
 void TForm1::tr1Click(Qt::MouseButton button)
@@ -674,7 +668,7 @@ void TForm1::FormShow()
         // The first picture is painted before the window is mapped: fonts are loaded
         // and texts measured now, and a see-through window gets its shape before it
         // first shows.
-        record(m_services.now());
+        record(m_services.clock.now());
         const QImage &first = picture();
         updateShape(first.rect(), &first);
         m_canvas.resize(0, 0); // from here on the window's buffer holds the picture
@@ -737,7 +731,7 @@ void TForm1::paintEvent(QPaintEvent *event)
         updateShape(area);
         if (!m_painted && m_context.trace)
             std::fprintf(stderr, "tivora: first-paint %lld\n",
-                         static_cast<long long>(m_services.clockMs()));
+                         static_cast<long long>(m_services.clock.clockMs()));
         m_painted = true;
     });
 }

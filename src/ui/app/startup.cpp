@@ -4,22 +4,23 @@
 #include "ui/app/app_window.h"
 #include "ui/app/main_window.h"
 #include "core/model/manifest.h"
+#include "core/time/clock_time.h"
+#include "core/time/local_clock.h"
 #include "core/time/moment_text.h"
 #include "core/base/interrupted_saves.h"
 #include "core/base/paths.h"
 #include "core/i18n/language.h"
 #include "core/i18n/shipped_languages.h"
 #include "ui/app/message_box.h"
+#include "platform/display.h"
 #include "platform/file_access.h"
 #include "platform/process.h"
 #include "platform/session_bus.h"
 #include "platform/termination.h"
-#include "ui/time/qt_time_zones.h"
 #include "ui/skins/skin_files.h"
 
 #include <QApplication>
 #include <QByteArray>
-#include <QDateTime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -124,57 +125,14 @@ constexpr const char *Help =
 
 // The local date and time of the moment, with the local zone's offset from UTC then: a
 // time without a zone suffix is a local time, one with a suffix names an instant.
-std::optional<LocalDateTime> parseLocalTime(const std::string &text)
+std::optional<LocalDateTime> parseLocalTime(const std::string &text, const LocalClock &clock)
 {
     const std::optional<MomentText> moment = parseMoment(text);
     if (!moment)
         return std::nullopt;
-    const LocalDateTime &m = moment->time;
     if (moment->hasOffset)
-        return localDateTimeAt(utcSecondsOf(m) * 1000);
-    const QDateTime t(QDate(m.year, m.month, m.day), QTime(m.hour, m.minute, m.second));
-    if (!t.isValid())
-        return std::nullopt;
-    return localDateTimeAt(t.toMSecsSinceEpoch());
-}
-
-bool hasDisplayName()
-{
-    const char *display = std::getenv("DISPLAY");
-    return display && *display;
-}
-
-// Picks the platform before the application exists: the widget places itself and reads
-// the global cursor, which needs X11 (XWayland on Wayland desktops). When the display
-// cannot be reached, the toolkit falls back to painting off-screen, which only a
-// snapshot can use; trying the display through the toolkit itself spares the server a
-// second connection. False when there is no display to try and no snapshot.
-bool triedDisplay = false;
-bool choosePlatform(bool snapshot)
-{
-    if (const char *platform = std::getenv("QT_QPA_PLATFORM"); platform && *platform) {
-        // A list such as "xcb;offscreen" that names xcb is kept, and so is a snapshot's
-        // explicit offscreen; anything else (wayland, a desktop session's default) could
-        // not place the widget, or not start at all.
-        const QByteArray named(platform);
-        if (named.split(';').contains("xcb") || (snapshot && named == "offscreen"))
-            return true;
-        std::fprintf(stderr,
-                     "tivora: QT_QPA_PLATFORM=%s replaced by xcb: Tivora is an X11 program "
-                     "(XWayland serves Wayland desktops)\n",
-                     platform);
-        qunsetenv("QT_QPA_PLATFORM");
-    }
-    if (hasDisplayName()) {
-        qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
-        triedDisplay = true;
-        return true;
-    }
-    if (snapshot) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return true;
-    }
-    return false;
+        return localDateTimeAt(utcSecondsOf(moment->time), clock.localOffset);
+    return localTimeOf(moment->time, clock.localOffset);
 }
 
 QtMessageHandler toolkitHandler = nullptr;
@@ -183,9 +141,7 @@ QtMessageHandler toolkitHandler = nullptr;
 // reach are dropped: the program says it in one line of its own.
 void dropDisplayComplaints(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    if (context.category
-        && (std::strcmp(context.category, "qt.qpa.xcb") == 0
-            || std::strcmp(context.category, "qt.qpa.plugin") == 0))
+    if (isDisplayComplaint(context.category))
         return;
     if (toolkitHandler)
         toolkitHandler(type, context, text);
@@ -197,12 +153,6 @@ std::unique_ptr<QApplication> startApplication(ToolkitArguments &args)
     auto app = std::make_unique<QApplication>(args.argc, args.argv);
     qInstallMessageHandler(toolkitHandler);
     return app;
-}
-
-// Whether the application runs on the display it was meant for, not the fallback.
-bool onDisplay()
-{
-    return !triedDisplay || QGuiApplication::platformName() != QLatin1String("offscreen");
 }
 
 int showStartupError(char *program, const std::string &text)
@@ -218,17 +168,19 @@ int showStartupError(char *program, const std::string &text)
     return 1;
 }
 
-int runSnapshot(char *program, StartupContext context, const SnapshotRequest &request)
+int runSnapshot(char *program, StartupContext context, const SnapshotRequest &request,
+                const LocalClock &clock)
 {
     ToolkitArguments qtArgs(program);
     UnscaledToolkit unscaled;
     const auto app = startApplication(qtArgs);
     unscaled.giveBack();
     context.snapshot = true;
-    TForm1 form(context, nullptr);
+    DesktopServices services;
+    services.clock = clock;
+    TForm1 form(context, nullptr, services);
     form.SetFormSize();
-    const LocalDateTime time =
-        request.at ? *request.at : localDateTimeAt(QDateTime::currentMSecsSinceEpoch());
+    const LocalDateTime time = request.at ? *request.at : clock.now();
     const QImage &picture = form.paintAt(time);
     if (!picture.save(QString::fromStdString(request.file), "PNG")) {
         std::fprintf(stderr, "tivora: cannot write the snapshot to %s\n", request.file.c_str());
@@ -286,12 +238,13 @@ int runTivora(int argc, char **argv)
             return 2;
         }
         request.file = args[1];
-        if (args.size() == 4 && !(request.at = parseLocalTime(args[3]))) {
+        const LocalClock clock = systemClock();
+        if (args.size() == 4 && !(request.at = parseLocalTime(args[3], clock))) {
             std::fprintf(stderr, "tivora: not a local time: %s\n%s\n", args[3].c_str(), Usage);
             return 2;
         }
         choosePlatform(true);
-        return runSnapshot(argv[0], context, request);
+        return runSnapshot(argv[0], context, request, clock);
     }
 
     const std::filesystem::path langFile = languageFile(context.dataDir);
@@ -336,7 +289,7 @@ int runTivora(int argc, char **argv)
         std::fprintf(stderr,
                      "tivora: no display to show the widget on (%s); run it on a desktop, "
                      "or paint a picture with --snapshot FILE.png\n",
-                     hasDisplayName() ? "cannot open DISPLAY" : "DISPLAY is not set");
+                     whyNoDisplay());
         return 2;
     };
     if (!choosePlatform(false))

@@ -1,5 +1,7 @@
 #include "ui/app/tray_input.h"
 
+#include "platform/tray_icon.h"
+
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -11,7 +13,7 @@ TrayInput::TrayInput(std::function<bool(const QObject *)> isIcon, QObject *paren
 
 bool TrayInput::isToolkitIcon(const QObject *object)
 {
-    return object->inherits("QSystemTrayIconSys");
+    return isToolkitTrayIcon(object);
 }
 
 bool TrayInput::eventFilter(QObject *watched, QEvent *event)

@@ -19,7 +19,7 @@ public:
     // isIcon tells the icon's window among the objects whose events pass the filter.
     explicit TrayInput(std::function<bool(const QObject *)> isIcon, QObject *parent = nullptr);
 
-    // The toolkit's icon window on X11.
+    // The toolkit's own icon window.
     static bool isToolkitIcon(const QObject *object);
 
 signals:

@@ -18,13 +18,4 @@ std::optional<int> QtTimeZones::utcOffset(const std::string &zone, std::int64_t 
     return it->second.offsetFromUtc(QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC));
 }
 
-LocalDateTime localDateTimeAt(std::int64_t utcMilliseconds)
-{
-    const int offset = QDateTime::fromMSecsSinceEpoch(utcMilliseconds).offsetFromUtc();
-    std::int64_t seconds = utcMilliseconds / 1000;
-    if (utcMilliseconds % 1000 < 0)
-        --seconds; // whole seconds are dropped towards the past
-    return atUtcOffset(addSeconds(LocalDateTime {1970, 1, 1, 0, 0, 0, 0}, seconds), offset);
-}
-
 } // namespace tivora

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/time/time_zones.h"
-#include "core/time/clock_time.h"
 
 #include <QTimeZone>
 #include <map>
@@ -18,11 +17,5 @@ public:
 private:
     mutable std::map<std::string, QTimeZone, std::less<>> m_zones;
 };
-
-// The local date and time at an instant (milliseconds since 1970-01-01 00:00 UTC), with
-// the local zone's offset from UTC then. The local zone is read anew on every call, so
-// a zone changed on the desktop while the program runs shows at the next call; the
-// offset is read once, so the date and time always agree with it.
-LocalDateTime localDateTimeAt(std::int64_t utcMilliseconds);
 
 } // namespace tivora

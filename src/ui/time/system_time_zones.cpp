@@ -1,5 +1,7 @@
 #include "ui/options/options_dialog.h"
 
+#include "platform/wall_clock.h"
+
 #include <QDateTime>
 #include <QTimeZone>
 
@@ -8,7 +10,7 @@ namespace tivora {
 TimeZoneSource systemTimeZones()
 {
     TimeZoneSource source;
-    source.folder = "/usr/share/zoneinfo";
+    source.folder = zoneinfoFolder();
     source.standardOffset = [](const std::string &zoneId) -> std::optional<int> {
         const QTimeZone zone(QByteArray::fromStdString(zoneId));
         if (!zone.isValid())
