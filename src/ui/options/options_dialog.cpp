@@ -1,6 +1,5 @@
 #include "ui/options/options_dialog.h"
 
-#include "ui/app/main_window.h"
 #include "core/base/guard.h"
 #include "core/base/int_text.h"
 #include "ui/i18n/qt_language.h"
@@ -27,7 +26,6 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <algorithm>
 #include <stdexcept>
 
@@ -261,12 +259,12 @@ QFont dialogFont()
 
 } // namespace
 
-Form2::Form2(WidgetModel &model, TForm1 &main, TimeZoneSource zones)
+Form2::Form2(WidgetModel &model, OptionsHost &host, TimeZoneSource zones)
     : QDialog(nullptr,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_model(model),
-      m_main(main),
+      m_host(host),
       m_zones(std::move(zones))
 {
     setObjectName("Form2");
@@ -285,7 +283,7 @@ Form2::Form2(WidgetModel &model, TForm1 &main, TimeZoneSource zones)
     buildClockBox();
     buildViewBox();
     skinEditor =
-        new SkinEditor(main, GroupBox2, GroupBox3, withDefaultChoosers({}, model.LangMessages), this);
+        new SkinEditor(host, GroupBox2, GroupBox3, withDefaultChoosers({}, model.LangMessages), this);
     Button5 = skinEditor->Button5;
     applyTabOrder();
 
@@ -398,7 +396,7 @@ void Form2::applyTabOrder()
 
 void Form2::FormCreate()
 {
-    if (m_main.stayOnTop())
+    if (m_host.stayOnTop())
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
     // The skin box lies outside the narrowed window.
     setFixedSize(NarrowWidth, DesignHeight);
@@ -436,8 +434,7 @@ void Form2::FormShow()
     LocalBias = m_zones.localStandardOffset ? -m_zones.localStandardOffset() : 0;
     FillSkinList();
     skin->setCurrentIndex(findSkin(m_skinNames, options().Skin));
-    if (m_main.N1)
-        m_main.N1->setEnabled(false);
+    m_host.setOptionsItemEnabled(false);
 
     const OptionsFormValues form = formFromModel(m_model);
     for (const FormControl<bool> &c : FormCheckBoxes)
@@ -446,7 +443,7 @@ void Form2::FormShow()
         control<QLineEdit>(this, c.name)->setText(qtext(form.*c.value));
     for (const FormControl<int> &c : FormSliders)
         control<QSlider>(this, c.name)->setValue(form.*c.value);
-    cb5->setChecked(m_main.stayOnTop());
+    cb5->setChecked(m_host.stayOnTop());
     tb1Change();
     tb2Change();
 
@@ -468,21 +465,20 @@ void Form2::FormClose()
     if (m_closed)
         return;
     m_closed = true;
-    if (m_main.N1)
-        m_main.N1->setEnabled(true);
+    m_host.setOptionsItemEnabled(true);
 }
 
 void Form2::Button1Click()
 {
     guarded([this] {
-        m_main.Timer1->stop();
+        m_host.holdClock();
         {
-            // The timer runs again however the copying ends; an error still ends OK here.
+            // The clock ticks again however the copying ends; an error still ends OK here.
             struct Restart
             {
-                QTimer *timer;
-                ~Restart() { timer->start(); }
-            } restart {m_main.Timer1};
+                OptionsHost &host;
+                ~Restart() { host.resumeClock(); }
+            } restart {m_host};
 
             OptionsFormValues form;
             for (const FormControl<bool> &c : FormCheckBoxes)
@@ -491,7 +487,7 @@ void Form2::Button1Click()
                 form.*c.value = control<QLineEdit>(this, c.name)->text().toStdString();
             for (const FormControl<int> &c : FormSliders)
                 form.*c.value = control<QSlider>(this, c.name)->value();
-            m_main.setStayOnTop(cb5->isChecked());
+            m_host.setStayOnTop(cb5->isChecked());
             for (int i = 0; i < lb1->count(); ++i) {
                 form.lines.push_back(lb1->item(i)->text().toStdString());
                 form.zones.push_back(lineZone(lb1->item(i)));
@@ -499,10 +495,10 @@ void Form2::Button1Click()
             applyOptionsForm(form, m_model);
         }
         // The clocks are saved in line order; SetFormSize orders the list afterwards.
-        m_main.SaveOptions();
-        m_main.SetFormSize();
-        m_main.setOpacitySwitch(m_model.opacityWanted());
-        m_main.PaintClocks();
+        m_host.SaveOptions();
+        m_host.SetFormSize();
+        m_host.setOpacitySwitch(m_model.opacityWanted());
+        m_host.PaintClocks();
         accept();
     });
 }
@@ -545,7 +541,7 @@ void Form2::skinChange()
         const std::string previous = options().Skin;
         options().Skin = skin->currentText().toStdString();
         try {
-            m_main.LoadSkin();
+            m_host.LoadSkin();
         } catch (...) {
             // A skin that cannot be loaded is not taken: the widget keeps the one it
             // shows, and the settings keep naming a skin that loads.
@@ -555,8 +551,8 @@ void Form2::skinChange()
         }
         // A skin without its parameter file gives way to the default one: show that.
         skin->setCurrentIndex(findSkin(m_skinNames, options().Skin));
-        m_main.SetFormSize();
-        m_main.PaintClocks();
+        m_host.SetFormSize();
+        m_host.PaintClocks();
     });
 }
 
