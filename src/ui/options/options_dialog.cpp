@@ -3,6 +3,7 @@
 #include "core/base/guard.h"
 #include "core/base/int_text.h"
 #include "ui/i18n/qt_language.h"
+#include "ui/kit/dialog_kit.h"
 #include "core/options/clock_lines.h"
 #include "core/options/skin_list.h"
 #include "ui/skins/skin_editor.h"
@@ -179,24 +180,6 @@ template<class W> W *withLayoutStyle(W *widget)
     return widget;
 }
 
-template<class W>
-W *place(W *widget, const char *name, int left, int top, int width = -1, int height = -1)
-{
-    widget->setObjectName(QLatin1String(name));
-    if (width < 0) {
-        widget->adjustSize(); // sized to its text
-        widget->move(left, top);
-    } else {
-        widget->setGeometry(left, top, width, height);
-    }
-    return widget;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, int left, int top)
-{
-    return place(new QLabel(text, parent), name, left, top);
-}
-
 QCheckBox *checkBox(QWidget *parent, const char *name, const QString &text, int left, int top,
                     int width)
 {
@@ -213,28 +196,6 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text, int 
     return b;
 }
 
-// A bold section title, made after its horizontal line so that it covers the line, with
-// two pixels of the line left clear on either side.
-QLabel *heading(QWidget *parent, const char *name, const QString &text, int left, int top)
-{
-    QLabel *l = label(parent, name, text, left, top);
-    l->setContentsMargins(2, 0, 2, 0);
-    QFont bold = l->font();
-    bold.setBold(true);
-    l->setFont(bold);
-    l->adjustSize();
-    l->setAutoFillBackground(true);
-    return l;
-}
-
-QFrame *horizontalLine(QWidget *parent, const char *name, int left, int top, int width)
-{
-    auto *f = place(new QFrame(parent), name, left, top, width, 2);
-    f->setFrameShape(QFrame::HLine);
-    f->setFrameShadow(QFrame::Sunken);
-    return f;
-}
-
 QSlider *slider(QWidget *parent, const char *name, int left, int top)
 {
     auto *s = withLayoutStyle(place(new QSlider(Qt::Horizontal, parent), name, left, top, 71, 16));
@@ -242,19 +203,6 @@ QSlider *slider(QWidget *parent, const char *name, int left, int top)
     s->setValue(255);
     s->setTickPosition(QSlider::NoTicks);
     return s;
-}
-
-// The platform's closest match to an 8-point sans serif at 96 dots per inch.
-QFont dialogFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    font.setWeight(QFont::Normal);
-    return font;
 }
 
 } // namespace
@@ -270,7 +218,7 @@ Form2::Form2(WidgetModel &model, OptionsHost &host, TimeZoneSource zones)
     setObjectName("Form2");
     setWindowTitle(QStringLiteral("Опции"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFont(dialogFont());
+    setFont(designFont());
     setFixedSize(DesignWidth, DesignHeight);
 
     Button1 = button(this, "Button1", QStringLiteral("&Ok"), 426, 354, 87, 25);
@@ -345,16 +293,18 @@ void Form2::buildClockBox()
 void Form2::buildViewBox()
 {
     QGroupBox *box = GroupBox2;
-    // The lines first: the bold headings made later are drawn over them.
-    Bevel2 = horizontalLine(box, "Bevel2", 5, 203, 202);
-    Bevel1 = horizontalLine(box, "Bevel1", 5, 268, 202);
+    // The lines first, then the bold headings that stand on them.
+    auto *bevel2 = new Rule(box, "Bevel2", 5, 203, 202);
+    auto *bevel1 = new Rule(box, "Bevel1", 5, 268, 202);
+    Bevel2 = bevel2;
+    Bevel1 = bevel1;
     Label15 = label(box, "Label15", QStringLiteral("Циферблатов в ряд"), 5, 278);
-    Label14 = heading(box, "Label14", QStringLiteral(" Вид "), 15, 262);
+    Label14 = heading(bevel1, "Label14", QStringLiteral(" Вид "), 15, 262, 2);
     Label18 = label(box, "Label18", QStringLiteral("Активное окно"), 25, 214);
     Label19 = label(box, "Label19", QStringLiteral("100%"), 180, 214);
     Label20 = label(box, "Label20", QStringLiteral("Не активное окно"), 10, 234);
     Label21 = label(box, "Label21", QStringLiteral("100%"), 180, 234);
-    Label17 = heading(box, "Label17", QStringLiteral(" Прозрачность (w2k, XP) "), 15, 197);
+    Label17 = heading(bevel2, "Label17", QStringLiteral(" Прозрачность (w2k, XP) "), 15, 197, 2);
     Label8 = label(box, "Label8", QStringLiteral("Скин:"), 5, 302);
     cb9 = checkBox(box, "cb9", QStringLiteral("Системное время"), 5, 162, 116);
     cb9->setChecked(true);
