@@ -1,6 +1,5 @@
 #include "ui/skins/skin_editor.h"
 
-#include "core/base/colour.h"
 #include "core/base/guard.h"
 #include "core/base/int_text.h"
 #include "ui/kit/dialog_kit.h"
@@ -10,10 +9,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
-#include <QRegion>
 #include <QThread>
 #include <algorithm>
 
@@ -24,30 +20,6 @@ namespace {
 QLineEdit *edit(QWidget *parent, const char *name, int x, int y)
 {
     return place(new QLineEdit(QStringLiteral("9999"), parent), name, x, y, 31, 21);
-}
-
-LinkLabel *fontLink(QWidget *parent, const char *name, int x, int y)
-{
-    auto *link = new LinkLabel(QStringLiteral("Шрифт"), parent);
-    link->setObjectName(name);
-    QFont f = designFont();
-    f.setUnderline(true);
-    link->setFont(f);
-    QPalette pal = link->palette();
-    pal.setColor(QPalette::WindowText, Qt::blue);
-    link->setPalette(pal);
-    link->setCursor(Qt::PointingHandCursor);
-    link->move(x, y);
-    link->adjustSize();
-    return link;
-}
-
-ColorSquare *colorSquare(QWidget *parent, const char *name, int x, int y)
-{
-    auto *square = new ColorSquare(parent);
-    square->setObjectName(name);
-    square->move(x, y);
-    return square;
 }
 
 QComboBox *alignmentList(QWidget *parent, const char *name, int x, int y)
@@ -78,39 +50,6 @@ std::int32_t ranged(const QLineEdit *field, std::int32_t low, std::int32_t high)
 }
 
 } // namespace
-
-ColorSquare::ColorSquare(QWidget *parent) : QFrame(parent)
-{
-    resize(21, 21);
-}
-
-void ColorSquare::setColor(std::int32_t color)
-{
-    m_color = color;
-    update();
-}
-
-void ColorSquare::mousePressEvent(QMouseEvent *event)
-{
-    event->accept();
-    emit pressed();
-}
-
-void ColorSquare::paintEvent(QPaintEvent *)
-{
-    QPainter p(this);
-    const Color c = Color::fromRef(m_color);
-    p.setPen(Qt::black);
-    p.setBrush(QColor(c.r, c.g, c.b));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
-{
-    QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-}
 
 SkinEditor::SkinEditor(SkinHost &host, QGroupBox *GroupBox2, QGroupBox *GroupBox3,
                        SkinChoosers choosers, QObject *parent)
