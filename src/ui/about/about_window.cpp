@@ -75,10 +75,8 @@ QFont labelFont(LabelFont kind)
         font.setBold(true);
         break;
     case LabelFont::Window:
-        font.setPixelSize(11);
-        break;
+        break; // the design font as it is: 11 pixels
     case LabelFont::Close:
-        font.setPixelSize(11);
         font.setBold(true);
         break;
     case LabelFont::Link:
