@@ -1,5 +1,6 @@
 // The options dialog's wiring: opening and closing, OK and Cancel, the clock list
 // editor, the city box and the skin chooser. The rules themselves are core tests.
+#include "ui/about/about_window.h"
 #include "ui/app/app_window.h"
 #include "ui/app/main_window.h"
 #include "ui/options/options_dialog.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -153,6 +155,25 @@ protected:
 };
 
 } // namespace
+
+// The dialog, its skin panel's headings and font links, and the about window's own
+// texts are all drawn in the one design font, whatever the system stands in for it.
+TEST_F(OptionsDialog, DialogsShareOneDesignFont)
+{
+    create("");
+    Form2 &d = open();
+    const auto about = std::make_unique<Form3>(nullptr, dir / "none.lng", nullptr);
+    const QFontInfo design(d.font());
+    EXPECT_EQ(design.pixelSize(), 11);
+    const QLabel *texts[] = {d.Label14, d.findChild<QLabel *>("Label13"),
+                             d.findChild<QLabel *>("Label27"), about->Label2,
+                             about->findChild<QLabel *>("Label8")};
+    for (const QLabel *text : texts) {
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(QFontInfo(text->font()).family(), design.family()) << text->objectName().toStdString();
+        EXPECT_EQ(QFontInfo(text->font()).pixelSize(), 11) << text->objectName().toStdString();
+    }
+}
 
 TEST_F(OptionsDialog, ShowFillsTheControlsFromTheModel)
 {

@@ -2,11 +2,11 @@
 
 #include "core/base/guard.h"
 #include "ui/i18n/qt_language.h"
+#include "ui/kit/dialog_kit.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -64,13 +64,10 @@ const BuiltInText FixedTexts[] = {
 
 QFont labelFont(LabelFont kind)
 {
-    // Where the window font is missing, Arial (or its metric twin) keeps the texts as
-    // narrow as the layout expects; the usual stand-in would be far wider.
-    static const QString windowFamily = QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"))
-        ? QStringLiteral("MS Sans Serif")
-        : QStringLiteral("Arial");
+    // The window's own texts are in the dialogs' design font, the credits and links in
+    // Arial.
     const bool windowFont = kind == LabelFont::Window || kind == LabelFont::Close;
-    QFont font(windowFont ? windowFamily : QStringLiteral("Arial"));
+    QFont font = windowFont ? designFont() : QFont(QStringLiteral("Arial"));
     font.setStyleHint(QFont::SansSerif);
     switch (kind) {
     case LabelFont::Credit:
@@ -78,10 +75,8 @@ QFont labelFont(LabelFont kind)
         font.setBold(true);
         break;
     case LabelFont::Window:
-        font.setPixelSize(11);
-        break;
+        break; // the design font as it is: 11 pixels
     case LabelFont::Close:
-        font.setPixelSize(11);
         font.setBold(true);
         break;
     case LabelFont::Link:

@@ -380,6 +380,22 @@ bool TForm1::stayOnTop() const
     return m_onTop;
 }
 
+void TForm1::setOptionsItemEnabled(bool enabled)
+{
+    if (N1)
+        N1->setEnabled(enabled);
+}
+
+void TForm1::holdClock()
+{
+    Timer1->stop();
+}
+
+void TForm1::resumeClock()
+{
+    Timer1->start();
+}
+
 void TForm1::setOpacitySwitch(bool on)
 {
     setWindowOpacity(m_model.setOpacitySwitch(on) / 255.0);

@@ -7,7 +7,7 @@
 #include "core/render/display_list.h"
 #include "ui/render/qt_canvas.h"
 #include "ui/time/qt_time_zones.h"
-#include "core/skins/skin_host.h"
+#include "core/options/options_host.h"
 
 #include <QImage>
 #include <QWidget>
@@ -30,7 +30,7 @@ class AppWindow;
 // icon and its popup menu. It owns the widget model (options, clock list, messages),
 // the skin image and the off-screen picture for its whole life, and carries out what
 // the model's rules decide.
-class TForm1 : public QWidget, public SkinHost, private WidgetView
+class TForm1 : public QWidget, public OptionsHost, private WidgetView
 {
     Q_OBJECT
 public:
@@ -58,14 +58,17 @@ public:
     const std::filesystem::path &dataDir() const { return m_model.dataDir(); }
     int dpi() const { return m_dpi; }
 
-    void LoadSkin();
+    void LoadSkin() override;
     void SaveSkin() override;
-    void SaveOptions();
+    void SaveOptions() override;
     void PaintClocks() override;
     void SetFormSize() override;
     void warnSaveFailed() override { m_model.warnSaveFailed(*this); }
-    void setStayOnTop(bool onTop);
-    bool stayOnTop() const;
+    void setStayOnTop(bool onTop) override;
+    bool stayOnTop() const override;
+    void setOptionsItemEnabled(bool enabled) override;
+    void holdClock() override;
+    void resumeClock() override;
 
     // Window opacity: the switch (on unless both settings are opaque) and its value.
     void setOpacitySwitch(bool on) override;

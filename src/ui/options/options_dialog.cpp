@@ -1,53 +1,31 @@
 #include "ui/options/options_dialog.h"
 
-#include "ui/app/main_window.h"
 #include "core/base/guard.h"
-#include "core/base/int_text.h"
 #include "ui/i18n/qt_language.h"
-#include "core/options/clock_lines.h"
+#include "ui/kit/dialog_kit.h"
+#include "ui/options/clock_list_box.h"
+#include "ui/options/option_widgets.h"
 #include "core/options/skin_list.h"
 #include "ui/skins/skin_editor.h"
 #include "core/skins/skin_store.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QComboBox>
-#include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QSlider>
-#include <QSpinBox>
-#include <QStyledItemDelegate>
-#include <QTimer>
 #include <algorithm>
 #include <stdexcept>
 
 namespace tivora {
 
 namespace {
-
-constexpr int ItemHeight = 13;
-// What may be typed into a clock's description.
-constexpr int DescriptionLimit = 100;
-
-// A city item's zone, beside the item text that carries its offset.
-constexpr int CityZoneRole = Qt::UserRole + 1;
-// A clock line's zone (empty for a fixed-offset clock) lives in its list item.
-constexpr int LineZoneRole = Qt::UserRole;
-
-QString qtext(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 // A control of the dialog by its name; the tables of the form name only controls that exist.
 template<class W> W *control(const QObject *dialog, const char *name)
@@ -58,221 +36,20 @@ template<class W> W *control(const QObject *dialog, const char *name)
     return found;
 }
 
-std::string lineZone(const QListWidgetItem *item)
-{
-    return item->data(LineZoneRole).toString().toStdString();
-}
-
-// The line keeps the clock line's own text; its zone shows as the line's tool tip.
-void setLineZone(QListWidgetItem *item, const std::string &zone)
-{
-    item->setData(LineZoneRole, qtext(zone));
-    item->setToolTip(qtext(zone));
-}
-
-// List items of a fixed height, as the layout gives them.
-class FixedHeightDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), ItemHeight};
-    }
-};
-
-// The city items: each shows its name (the part of the item before "|"), on the
-// highlight colour when selected, else on the window colour, one pixel in; the whole
-// item, offset included, is its data.
-class CityItemDelegate : public FixedHeightDelegate
-{
-public:
-    using FixedHeightDelegate::FixedHeightDelegate;
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
-    {
-        const bool selected = option.state & QStyle::State_Selected;
-        const QPalette &pal = option.palette;
-        painter->save();
-        painter->fillRect(option.rect, pal.color(selected ? QPalette::Highlight : QPalette::Base));
-        painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->setFont(option.font);
-        painter->drawText(option.rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                          index.data(Qt::DisplayRole).toString());
-        painter->restore();
-    }
-};
-
-// An integer field that takes any signed number as typed: a text that is no number
-// counts as the lower bound, a number outside the range as the nearest bound, and the
-// field shows that value once it has been left.
-class ClockSpinBox : public QSpinBox
-{
-public:
-    using QSpinBox::QSpinBox;
-
-protected:
-    QValidator::State validate(QString &text, int &) const override
-    {
-        static const QRegularExpression typed(QStringLiteral("^[+-]?[0-9]{0,4}$"));
-        return typed.match(text.trimmed()).hasMatch() ? QValidator::Acceptable
-                                                      : QValidator::Invalid;
-    }
-    int valueFromText(const QString &text) const override
-    {
-        return StrToIntInRange(text.trimmed().toStdString(), minimum(), maximum());
-    }
-};
-
-// A group box drawn as the layout places its content: an etched frame whose top line
-// runs through the middle of the caption, the caption 8 pixels in.
-class CaptionBox : public QGroupBox
-{
-public:
-    using QGroupBox::QGroupBox;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        const QFontMetrics metrics(font());
-        const int middle = metrics.height() / 2;
-        const QRect frame = rect().adjusted(0, middle, -2, -2);
-        painter.setPen(palette().color(QPalette::Mid));
-        painter.drawRect(frame);
-        painter.setPen(palette().color(QPalette::Light));
-        painter.drawRect(frame.translated(1, 1));
-        const QRect caption(8, 0, metrics.horizontalAdvance(title()), metrics.height());
-        // The line stops two pixels before and after the caption.
-        painter.fillRect(caption.adjusted(-2, 0, 2, 0), palette().color(QPalette::Window));
-        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                       QPalette::WindowText));
-        painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, title());
-    }
-};
-
-// The layout's look where the platform style differs: sliders with a 10-pixel thumb,
-// drop-down lists that open below the box with a few lines and a scroll bar.
-class LayoutStyle : public QProxyStyle
-{
-public:
-    int pixelMetric(PixelMetric metric, const QStyleOption *option,
-                    const QWidget *widget) const override
-    {
-        if (metric == PM_SliderLength)
-            return 10;
-        return QProxyStyle::pixelMetric(metric, option, widget);
-    }
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *returnData) const override
-    {
-        if (hint == SH_ComboBox_Popup)
-            return 0;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-// The widget owns its style; a widget keeps only a guarded pointer to it.
-template<class W> W *withLayoutStyle(W *widget)
-{
-    auto *style = new LayoutStyle;
-    style->setParent(widget);
-    widget->setStyle(style);
-    return widget;
-}
-
-template<class W>
-W *place(W *widget, const char *name, int left, int top, int width = -1, int height = -1)
-{
-    widget->setObjectName(QLatin1String(name));
-    if (width < 0) {
-        widget->adjustSize(); // sized to its text
-        widget->move(left, top);
-    } else {
-        widget->setGeometry(left, top, width, height);
-    }
-    return widget;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, int left, int top)
-{
-    return place(new QLabel(text, parent), name, left, top);
-}
-
-QCheckBox *checkBox(QWidget *parent, const char *name, const QString &text, int left, int top,
-                    int width)
-{
-    return place(new QCheckBox(text, parent), name, left, top, width, 17);
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &text, int left, int top,
-                    int width, int height)
-{
-    auto *b = place(new QPushButton(text, parent), name, left, top, width, height);
-    // Enter presses a button only while it has the focus (keyPressEvent): none is the
-    // dialog's default.
-    b->setAutoDefault(false);
-    return b;
-}
-
-// A bold section title, made after its horizontal line so that it covers the line, with
-// two pixels of the line left clear on either side.
-QLabel *heading(QWidget *parent, const char *name, const QString &text, int left, int top)
-{
-    QLabel *l = label(parent, name, text, left, top);
-    l->setContentsMargins(2, 0, 2, 0);
-    QFont bold = l->font();
-    bold.setBold(true);
-    l->setFont(bold);
-    l->adjustSize();
-    l->setAutoFillBackground(true);
-    return l;
-}
-
-QFrame *horizontalLine(QWidget *parent, const char *name, int left, int top, int width)
-{
-    auto *f = place(new QFrame(parent), name, left, top, width, 2);
-    f->setFrameShape(QFrame::HLine);
-    f->setFrameShadow(QFrame::Sunken);
-    return f;
-}
-
-QSlider *slider(QWidget *parent, const char *name, int left, int top)
-{
-    auto *s = withLayoutStyle(place(new QSlider(Qt::Horizontal, parent), name, left, top, 71, 16));
-    s->setRange(0, 255);
-    s->setValue(255);
-    s->setTickPosition(QSlider::NoTicks);
-    return s;
-}
-
-// The platform's closest match to an 8-point sans serif at 96 dots per inch.
-QFont dialogFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
 } // namespace
 
-Form2::Form2(WidgetModel &model, TForm1 &main, TimeZoneSource zones)
+Form2::Form2(WidgetModel &model, OptionsHost &host, TimeZoneSource zones)
     : QDialog(nullptr,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_model(model),
-      m_main(main),
+      m_host(host),
       m_zones(std::move(zones))
 {
     setObjectName("Form2");
     setWindowTitle(QStringLiteral("Опции"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFont(dialogFont());
+    setFont(designFont());
     setFixedSize(DesignWidth, DesignHeight);
 
     Button1 = button(this, "Button1", QStringLiteral("&Ok"), 426, 354, 87, 25);
@@ -285,7 +62,7 @@ Form2::Form2(WidgetModel &model, TForm1 &main, TimeZoneSource zones)
     buildClockBox();
     buildViewBox();
     skinEditor =
-        new SkinEditor(main, GroupBox2, GroupBox3, withDefaultChoosers({}, model.LangMessages), this);
+        new SkinEditor(host, GroupBox2, GroupBox3, withDefaultChoosers({}, model.LangMessages), this);
     Button5 = skinEditor->Button5;
     applyTabOrder();
 
@@ -303,60 +80,21 @@ Form2::~Form2()
     FormClose();
 }
 
-// The controls are made in the order the language file lists them (labels, list,
-// buttons, city box; then the fields, which it does not list), so a fresh language file
-// keeps that order.
-void Form2::buildClockBox()
-{
-    QGroupBox *box = GroupBox1;
-    Label1 = label(box, "Label1", QStringLiteral("Сдвиг часов (-24/+24)"), 5, 293);
-    Label2 = label(box, "Label2", QStringLiteral("Сдвиг минут (0/59)"), 5, 316);
-    Label6 = label(box, "Label6", QStringLiteral("Описание:"), 5, 339);
-    Label22 = label(box, "Label22", QStringLiteral("Город:"), 5, 361);
-    lb1 = place(new QListWidget(box), "lb1", 2, 15, 198, 246);
-    lb1->setSelectionMode(QAbstractItemView::SingleSelection);
-    lb1->setUniformItemSizes(true);
-    lb1->setItemDelegate(new FixedHeightDelegate(lb1));
-    Button3 = button(box, "Button3", QStringLiteral("Добавить"), 4, 266, 87, 21);
-    Button4 = button(box, "Button4", QStringLiteral("Удалить"), 105, 266, 92, 21);
-    cbCity = withLayoutStyle(place(new QComboBox(box), "cbCity", 62, 357, 135, 19));
-    cbCity->setItemDelegate(new CityItemDelegate(cbCity));
-    e1 = place(new ClockSpinBox(box), "e1", 150, 289, 46, 21);
-    e1->setRange(MinHourField, MaxHourField);
-    e2 = place(new ClockSpinBox(box), "e2", 150, 312, 46, 21);
-    e2->setRange(MinMinuteField, MaxMinuteField);
-    e3 = place(new QLineEdit(box), "e3", 62, 335, 135, 21);
-    e3->setMaxLength(DescriptionLimit);
-    setClockFieldsEnabled(false);
-    // The limit stops typing only: a longer description from the settings file is shown
-    // whole (lb1Click) and can be shortened, never lengthened, until it fits.
-    connect(e3, &QLineEdit::textEdited, this, [this](const QString &text) {
-        e3->setMaxLength(std::max(DescriptionLimit, int(text.size())));
-    });
-
-    connect(lb1, &QListWidget::itemSelectionChanged, this, &Form2::lb1Click);
-    connect(Button3, &QPushButton::clicked, this, &Form2::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &Form2::Button4Click);
-    connect(cbCity, &QComboBox::activated, this, &Form2::cbCityChange);
-    // Leaving a field commits it; so does Enter in the description.
-    for (QWidget *field :
-         {static_cast<QWidget *>(e1), static_cast<QWidget *>(e2), static_cast<QWidget *>(e3)})
-        field->installEventFilter(this);
-}
-
 void Form2::buildViewBox()
 {
     QGroupBox *box = GroupBox2;
-    // The lines first: the bold headings made later are drawn over them.
-    Bevel2 = horizontalLine(box, "Bevel2", 5, 203, 202);
-    Bevel1 = horizontalLine(box, "Bevel1", 5, 268, 202);
+    // The lines first, then the bold headings that stand on them.
+    auto *bevel2 = new Rule(box, "Bevel2", 5, 203, 202);
+    auto *bevel1 = new Rule(box, "Bevel1", 5, 268, 202);
+    Bevel2 = bevel2;
+    Bevel1 = bevel1;
     Label15 = label(box, "Label15", QStringLiteral("Циферблатов в ряд"), 5, 278);
-    Label14 = heading(box, "Label14", QStringLiteral(" Вид "), 15, 262);
+    Label14 = heading(bevel1, "Label14", QStringLiteral(" Вид "), 15, 262, 2);
     Label18 = label(box, "Label18", QStringLiteral("Активное окно"), 25, 214);
     Label19 = label(box, "Label19", QStringLiteral("100%"), 180, 214);
     Label20 = label(box, "Label20", QStringLiteral("Не активное окно"), 10, 234);
     Label21 = label(box, "Label21", QStringLiteral("100%"), 180, 234);
-    Label17 = heading(box, "Label17", QStringLiteral(" Прозрачность (w2k, XP) "), 15, 197);
+    Label17 = heading(bevel2, "Label17", QStringLiteral(" Прозрачность (w2k, XP) "), 15, 197, 2);
     Label8 = label(box, "Label8", QStringLiteral("Скин:"), 5, 302);
     cb9 = checkBox(box, "cb9", QStringLiteral("Системное время"), 5, 162, 116);
     cb9->setChecked(true);
@@ -398,7 +136,7 @@ void Form2::applyTabOrder()
 
 void Form2::FormCreate()
 {
-    if (m_main.stayOnTop())
+    if (m_host.stayOnTop())
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
     // The skin box lies outside the narrowed window.
     setFixedSize(NarrowWidth, DesignHeight);
@@ -436,8 +174,7 @@ void Form2::FormShow()
     LocalBias = m_zones.localStandardOffset ? -m_zones.localStandardOffset() : 0;
     FillSkinList();
     skin->setCurrentIndex(findSkin(m_skinNames, options().Skin));
-    if (m_main.N1)
-        m_main.N1->setEnabled(false);
+    m_host.setOptionsItemEnabled(false);
 
     const OptionsFormValues form = formFromModel(m_model);
     for (const FormControl<bool> &c : FormCheckBoxes)
@@ -446,7 +183,7 @@ void Form2::FormShow()
         control<QLineEdit>(this, c.name)->setText(qtext(form.*c.value));
     for (const FormControl<int> &c : FormSliders)
         control<QSlider>(this, c.name)->setValue(form.*c.value);
-    cb5->setChecked(m_main.stayOnTop());
+    cb5->setChecked(m_host.stayOnTop());
     tb1Change();
     tb2Change();
 
@@ -468,21 +205,20 @@ void Form2::FormClose()
     if (m_closed)
         return;
     m_closed = true;
-    if (m_main.N1)
-        m_main.N1->setEnabled(true);
+    m_host.setOptionsItemEnabled(true);
 }
 
 void Form2::Button1Click()
 {
     guarded([this] {
-        m_main.Timer1->stop();
+        m_host.holdClock();
         {
-            // The timer runs again however the copying ends; an error still ends OK here.
+            // The clock ticks again however the copying ends; an error still ends OK here.
             struct Restart
             {
-                QTimer *timer;
-                ~Restart() { timer->start(); }
-            } restart {m_main.Timer1};
+                OptionsHost &host;
+                ~Restart() { host.resumeClock(); }
+            } restart {m_host};
 
             OptionsFormValues form;
             for (const FormControl<bool> &c : FormCheckBoxes)
@@ -491,7 +227,7 @@ void Form2::Button1Click()
                 form.*c.value = control<QLineEdit>(this, c.name)->text().toStdString();
             for (const FormControl<int> &c : FormSliders)
                 form.*c.value = control<QSlider>(this, c.name)->value();
-            m_main.setStayOnTop(cb5->isChecked());
+            m_host.setStayOnTop(cb5->isChecked());
             for (int i = 0; i < lb1->count(); ++i) {
                 form.lines.push_back(lb1->item(i)->text().toStdString());
                 form.zones.push_back(lineZone(lb1->item(i)));
@@ -499,10 +235,10 @@ void Form2::Button1Click()
             applyOptionsForm(form, m_model);
         }
         // The clocks are saved in line order; SetFormSize orders the list afterwards.
-        m_main.SaveOptions();
-        m_main.SetFormSize();
-        m_main.setOpacitySwitch(m_model.opacityWanted());
-        m_main.PaintClocks();
+        m_host.SaveOptions();
+        m_host.SetFormSize();
+        m_host.setOpacitySwitch(m_model.opacityWanted());
+        m_host.PaintClocks();
         accept();
     });
 }
@@ -543,7 +279,7 @@ void Form2::skinChange()
         if (skin->currentIndex() < 0)
             return;
         try {
-            takeSkin(options(), skin->currentText().toStdString(), [this] { m_main.LoadSkin(); });
+            takeSkin(options(), skin->currentText().toStdString(), [this] { m_host.LoadSkin(); });
         } catch (...) {
             // Not taken: the list shows the skin the widget keeps.
             skin->setCurrentIndex(findSkin(m_skinNames, options().Skin));
@@ -551,137 +287,8 @@ void Form2::skinChange()
         }
         // A skin without its parameter file gives way to the default one: show that.
         skin->setCurrentIndex(findSkin(m_skinNames, options().Skin));
-        m_main.SetFormSize();
-        m_main.PaintClocks();
-    });
-}
-
-void Form2::FillCityList()
-{
-    cbCity->setUpdatesEnabled(false);
-    cbCity->clear();
-    int widest = 0;
-    if (m_zones.standardOffset) {
-        const QFontMetrics metrics(cbCity->font());
-        for (const CityItem &item :
-             cityItems(readCityZones(m_zones.folder, m_zones.standardOffset), LocalBias)) {
-            const QString name = qtext(cityItemName(item.text));
-            cbCity->addItem(name, qtext(item.text));
-            cbCity->setItemData(cbCity->count() - 1, qtext(item.zoneId), CityZoneRole);
-            widest = std::max(widest, metrics.horizontalAdvance(name));
-        }
-    }
-    cbCity->setCurrentIndex(-1);
-    // The open list is as wide as its longest name needs.
-    cbCity->view()->setMinimumWidth(widest + 8
-                                    + cbCity->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-    cbCity->setUpdatesEnabled(true);
-}
-
-int Form2::selectedLine() const
-{
-    const QList<QListWidgetItem *> selected = lb1->selectedItems();
-    return selected.isEmpty() ? -1 : lb1->row(selected.first());
-}
-
-void Form2::selectLine(int row)
-{
-    if (row < 0) {
-        lb1->clearSelection();
-        lb1->setCurrentRow(-1);
-    } else {
-        lb1->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-    }
-}
-
-void Form2::setClockFieldsEnabled(bool enabled)
-{
-    for (QWidget *w :
-         std::initializer_list<QWidget *> {Label1, e1, Label2, e2, Label6, e3, Label22, cbCity})
-        w->setEnabled(enabled);
-}
-
-void Form2::lb1Click()
-{
-    guarded([this] {
-        const int row = selectedLine();
-        setClockFieldsEnabled(row >= 0);
-        if (row < 0)
-            return;
-        const std::string line = lb1->item(row)->text().toStdString();
-        const HourMinute fields = lineFields(line);
-        e1->setValue(fields.hour);
-        e2->setValue(fields.minute);
-        const QString desc = qtext(readClockLine(line).desc);
-        e3->setMaxLength(std::max(DescriptionLimit, int(desc.size())));
-        e3->setText(desc);
-        e3->setCursorPosition(0); // a long description shows from its start
-    });
-}
-
-void Form2::Button3Click()
-{
-    guarded([this] {
-        lb1->addItem(qtext(NewClockLine));
-        selectLine(lb1->count() - 1);
-        lb1Click();
-    });
-}
-
-void Form2::Button4Click()
-{
-    guarded([this] {
-        const int row = selectedLine();
-        if (row < 0)
-            return;
-        delete lb1->takeItem(row);
-        if (lb1->count() == 0)
-            selectLine(-1);
-        else
-            selectLine(std::min(row, lb1->count() - 1));
-        lb1Click();
-    });
-}
-
-void Form2::e2Exit()
-{
-    guarded([this] {
-        const int row = selectedLine();
-        if (row < 0)
-            return;
-        QListWidgetItem *item = lb1->item(row);
-        const std::string before = item->text().toStdString();
-        const std::string line =
-            committedLine(e1->cleanText().toStdString(), e2->cleanText().toStdString(),
-                          e3->text().toStdString(), before);
-        // Offsets set by hand make the clock a fixed-offset one again.
-        setLineZone(item, zoneAfterCommit(before, line, lineZone(item)));
-        item->setText(qtext(line));
-    });
-}
-
-void Form2::cbCityChange()
-{
-    guarded([this] {
-        if (cbCity->currentIndex() < 0)
-            return;
-        const std::optional<int> offset =
-            cityItemOffset(cbCity->currentData().toString().toStdString());
-        if (!offset)
-            return;
-        // The line takes the offset as it is, also where the fields cannot show its sign
-        // (-0:30); the fields then show what the line reads.
-        const std::string line = offsetLine(*offset, e3->text().toStdString());
-        const HourMinute fields = lineFields(line);
-        e1->setValue(fields.hour);
-        e2->setValue(fields.minute);
-        // The clock follows the picked zone's real time from now on.
-        if (const int row = selectedLine(); row >= 0) {
-            QListWidgetItem *item = lb1->item(row);
-            item->setText(qtext(line));
-            setLineZone(
-                item, cbCity->itemData(cbCity->currentIndex(), CityZoneRole).toString().toStdString());
-        }
+        m_host.SetFormSize();
+        m_host.PaintClocks();
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/time/city_list.h"
 #include "core/options/options_form.h"
+#include "core/options/options_host.h"
 
 #include <QDialog>
 #include <filesystem>
@@ -23,7 +24,6 @@ class QSpinBox;
 namespace tivora {
 
 class SkinEditor;
-class TForm1;
 
 // Where the city list comes from: a tz database folder holding zone.tab and
 // iso3166.tab, the standard-time offset of a zone and that of the local zone (minutes
@@ -39,9 +39,10 @@ struct TimeZoneSource
 // toolkit's time zones.
 TimeZoneSource systemTimeZones();
 
-// The options dialog. Its controls are the working copy of the main window's settings
-// and clock list while it is open; only OK copies them back (a skin pick applies at
-// once). It destroys itself when it closes, by whatever route.
+// The options dialog. Its controls are the working copy of the model's settings and
+// clock list while it is open; only OK copies them back and has the host (the main
+// window) save, resize and repaint (a skin pick applies at once). It destroys itself
+// when it closes, by whatever route.
 class Form2 : public QDialog
 {
     Q_OBJECT
@@ -52,7 +53,7 @@ public:
     static constexpr int NarrowWidth = 417; // 204 + 212 + 7 outside, less the 3-pixel borders
     static constexpr int SkinBoxParkedLeft = 419;
 
-    Form2(WidgetModel &model, TForm1 &main, TimeZoneSource zones = systemTimeZones());
+    Form2(WidgetModel &model, OptionsHost &host, TimeZoneSource zones = systemTimeZones());
     ~Form2() override;
 
     // The local zone's bias in minutes (UTC = local standard time + bias), read when
@@ -142,7 +143,7 @@ private:
     TOptions &options() { return m_model.options; }
 
     WidgetModel &m_model;
-    TForm1 &m_main;
+    OptionsHost &m_host;
     TimeZoneSource m_zones;
     std::vector<std::string> m_skinNames; // the items of skin
     bool m_shown = false;

@@ -1,18 +1,15 @@
 #include "ui/skins/skin_editor.h"
 
-#include "core/base/colour.h"
 #include "core/base/guard.h"
 #include "core/skins/skin_fields.h"
+#include "ui/kit/dialog_kit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
-#include <QRegion>
 #include <QThread>
 #include <algorithm>
 #include <stdexcept>
@@ -22,91 +19,9 @@ namespace tivora {
 
 namespace {
 
-// The headings and links use the dialog's design font at 11 pixels.
-QFont designFont()
-{
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPixelSize(11);
-    return f;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &caption, int x, int y)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
 QLineEdit *edit(QWidget *parent, const char *name, int x, int y)
 {
-    auto *e = new QLineEdit(QStringLiteral("9999"), parent);
-    e->setObjectName(name);
-    e->setGeometry(x, y, 31, 21);
-    return e;
-}
-
-// A horizontal rule that leaves out the part behind its heading, so the heading stands
-// on the panel's own background whatever the style paints there.
-class Rule : public QFrame
-{
-public:
-    Rule(QWidget *parent, const char *name, int y) : QFrame(parent)
-    {
-        setObjectName(name);
-        setFrameShape(QFrame::HLine);
-        setFrameShadow(QFrame::Sunken);
-        setGeometry(5, y, 202, 2);
-    }
-    void setHeading(QWidget *heading) { m_heading = heading; }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        if (m_heading && m_heading->isVisible())
-            p.setClipRegion(QRegion(rect()).subtracted(m_heading->geometry().translated(-pos())));
-        drawFrame(&p);
-    }
-
-private:
-    QPointer<QWidget> m_heading;
-};
-
-// A bold heading, drawn over a rule.
-QLabel *heading(QWidget *parent, const char *name, const QString &caption, int x, int y)
-{
-    QLabel *l = label(parent, name, caption, x, y);
-    QFont f = designFont();
-    f.setBold(true);
-    l->setFont(f);
-    l->adjustSize();
-    return l;
-}
-
-LinkLabel *fontLink(QWidget *parent, const char *name, int x, int y)
-{
-    auto *link = new LinkLabel(QStringLiteral("Шрифт"), parent);
-    link->setObjectName(name);
-    QFont f = designFont();
-    f.setUnderline(true);
-    link->setFont(f);
-    QPalette pal = link->palette();
-    pal.setColor(QPalette::WindowText, Qt::blue);
-    link->setPalette(pal);
-    link->setCursor(Qt::PointingHandCursor);
-    link->move(x, y);
-    link->adjustSize();
-    return link;
-}
-
-ColorSquare *colorSquare(QWidget *parent, const char *name, int x, int y)
-{
-    auto *square = new ColorSquare(parent);
-    square->setObjectName(name);
-    square->move(x, y);
-    return square;
+    return place(new QLineEdit(QStringLiteral("9999"), parent), name, x, y, 31, 21);
 }
 
 QComboBox *alignmentList(QWidget *parent, const char *name, int x, int y)
@@ -130,39 +45,6 @@ QLineEdit *numberEdit(const SkinEditor &e, const SkinNumberField &field)
 }
 
 } // namespace
-
-ColorSquare::ColorSquare(QWidget *parent) : QFrame(parent)
-{
-    resize(21, 21);
-}
-
-void ColorSquare::setColor(std::int32_t color)
-{
-    m_color = color;
-    update();
-}
-
-void ColorSquare::mousePressEvent(QMouseEvent *event)
-{
-    event->accept();
-    emit pressed();
-}
-
-void ColorSquare::paintEvent(QPaintEvent *)
-{
-    QPainter p(this);
-    const Color c = Color::fromRef(m_color);
-    p.setPen(Qt::black);
-    p.setBrush(QColor(c.r, c.g, c.b));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
-{
-    QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-}
 
 SkinEditor::SkinEditor(SkinHost &host, QGroupBox *GroupBox2, QGroupBox *GroupBox3,
                        SkinChoosers choosers, QObject *parent)
@@ -199,8 +81,8 @@ void SkinEditor::build()
     // The controls are made in the order the language file lists them (labels,
     // buttons, alignment lists, check box; the rules, fields and squares it does not
     // list), so a fresh language file keeps that order.
-    auto *bevel3 = new Rule(box, "Bevel3", 176);
-    auto *bevel4 = new Rule(box, "Bevel4", 263);
+    auto *bevel3 = new Rule(box, "Bevel3", 5, 176, 202);
+    auto *bevel4 = new Rule(box, "Bevel4", 5, 263, 202);
     const QString x = QStringLiteral("x");
     label(box, "Label3", QStringLiteral("Позиция стрелок"), 10, 54);
     label(box, "Label4", x, 167, 54);
@@ -210,11 +92,11 @@ void SkinEditor::build()
     label(box, "Label10", x, 167, 127);
     label(box, "Label11", QStringLiteral("Позиция описания"), 10, 152);
     label(box, "Label12", x, 167, 152);
-    bevel3->setHeading(heading(box, "Label13", QStringLiteral(" Длины и цвета "), 15, 170));
+    heading(bevel3, "Label13", QStringLiteral(" Длины и цвета "), 15, 170);
     label(box, "Label16", QStringLiteral("Часовой стрелки"), 10, 189);
     label(box, "Label23", QStringLiteral("Минутной стрелки"), 10, 214);
     label(box, "Label24", QStringLiteral("Секундной стрелки"), 10, 239);
-    bevel4->setHeading(heading(box, "Label25", QStringLiteral(" Надписи "), 15, 257));
+    heading(bevel4, "Label25", QStringLiteral(" Надписи "), 15, 257);
     label(box, "Label26", QStringLiteral("Время"), 10, 276);
     Label27 = fontLink(box, "Label27", 65, 276);
     label(box, "Label28", QStringLiteral("Дата"), 10, 299);

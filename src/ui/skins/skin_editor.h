@@ -3,9 +3,8 @@
 #include "core/model/options.h"
 #include "ui/skins/skin_choosers.h"
 #include "core/skins/skin_host.h"
+#include "ui/skins/skin_panel_widgets.h"
 
-#include <QFrame>
-#include <QLabel>
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
@@ -19,40 +18,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace tivora {
-
-// A 21 x 21 square filled with a colour; a press of any mouse button on it is reported.
-class ColorSquare : public QFrame
-{
-    Q_OBJECT
-public:
-    explicit ColorSquare(QWidget *parent = nullptr);
-    std::int32_t color() const { return m_color; }
-    void setColor(std::int32_t color);
-
-signals:
-    void pressed();
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    std::int32_t m_color = 0;
-};
-
-// A label drawn as a link (blue, underlined) that reports a left click.
-class LinkLabel : public QLabel
-{
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
-
-signals:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
-};
 
 // The skin editor panel of the options dialog. It fills the dialog's GroupBox3 with its
 // controls, puts the "edit" button Button5 into GroupBox2, and slides the panel in over
