@@ -10,8 +10,9 @@
 #                 [--instructions] [--ticks N] [PATH_OF_TIVORA]
 #
 # CPU time is read from /proc/PID/task/*/schedstat (nanoseconds on the CPU, every thread
-# of the process). Wake-ups are context switches, voluntary and involuntary, summed over
-# the threads (/proc/PID/task/*/status); a thread that sleeps and is woken counts one.
+# of the process). Wake-ups are voluntary context switches summed over the threads
+# (/proc/PID/task/*/status): a thread that sleeps and is woken counts one. Involuntary
+# switches are left out: they count preemptions, which follow the machine's load.
 # With --instructions, each case runs once more under callgrind instead: after start-up
 # (the first ticks) the counters are zeroed, N ticks later they are dumped, and the
 # instructions of the whole process in between, divided by the ticks it painted (or, for
@@ -72,9 +73,9 @@ mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 cpu_ns() { # nanoseconds on the CPU, all threads of a process
     cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'
 }
-switches() { # context switches, all threads of a process
+switches() { # voluntary context switches (sleeps, each ended by a wake-up), all threads
     cat /proc/"$1"/task/*/status 2>/dev/null \
-        | awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { s += $2 } END { printf "%d", s }'
+        | awk '/^voluntary_ctxt_switches:/ { s += $2 } END { printf "%d", s }'
 }
 now_ms() { date +%s%3N; }
 load() { cut -d' ' -f1-3 /proc/loadavg; }
@@ -182,7 +183,7 @@ sleep 2
 printf 'Windows of %s s, median of %s, on Xvfb %s; CPU in ms per second of wall time,\n' \
     "$secs" "$windows" "$DISPLAY"
 printf 'wake-ups per second; load average (1, 5, 15 min) at the start of each case.\n'
-printf '%-6s %-12s %8s %8s %7s %8s %8s %8s %7s %8s %6s %6s %6s %s\n' faces mode tivora xclock \
+printf '%-6s %-12s %8s %8s %7s %8s %8s %8s %7s %8s %6s %6s %6s %-8s %s\n' faces mode tivora xclock \
     ratio 'X server' 'wake T' 'wake X' 'RSS MB' 'paint ms' ticks phase50 phMax skip/2x load
 
 for faces in $faces_list; do

@@ -77,6 +77,36 @@ LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const Time
     return addMinutes(now, 60LL * entry.hour + static_cast<long long>(entry.minute));
 }
 
+long long reachLeftOfCell(Canvas &canvas, const FaceContext &ctx, const TClock &entry)
+{
+    const TOptions &o = ctx.options;
+    long long reach = 0;
+    if (o.ShowArray) // a hand's end, its pen and its smoothed edge
+        reach = std::max<long long>({o.hLen, o.mLen, o.sLen}) + 3 - o.strlX;
+    const FontSpec font = canvas.font();
+    const bool smoothing = canvas.textSmoothing();
+    canvas.setTextSmoothing(o.ShowTextWhiteBG || !o.ShowWhiteBG);
+    const LocalDateTime t = faceTime(ctx.now, entry, ctx.zones);
+    const auto text = [&](bool shown, const FontSpec &f, const std::string &s, long long px,
+                          std::uint8_t align) {
+        if (!shown)
+            return;
+        canvas.setFont(f);
+        const TextSize size = canvas.textSize(s);
+        const long long left = align == 1 ? o.cWindth - size.width
+            : align == 2                  ? px - size.width / 2
+                                          : px;
+        // The text box reaches 4 pixels further, glyphs up to a quarter of the height.
+        reach = std::max(reach, 6 + size.height / 4 - left);
+    };
+    text(o.ShowDigits, o.Digits, formatTime(t, ctx.timeSeparator), o.DigposX, o.DigAl);
+    text(o.ShowDate, o.Date, formatDate(t), o.DateposX, o.DateAl);
+    text(o.ShowDesc, o.Desc, entry.desc, o.DescposX, o.DescAl);
+    canvas.setFont(font);
+    canvas.setTextSmoothing(smoothing);
+    return reach;
+}
+
 void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClock &entry)
 {
     const TOptions &o = ctx.options;

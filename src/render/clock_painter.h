@@ -36,6 +36,11 @@ struct Point
 // End point of a hand of length len at angle (radians, 0 = up, clockwise) from pivot.
 Point handEnd(Point pivot, double angle, int len);
 
+// How many pixels left of its cell a face for the entry can draw: hands round a pivot
+// near the left edge, texts placed or aligned past it with their boxes. The texts are
+// measured in the canvas's fonts; its drawing state is left as it was.
+long long reachLeftOfCell(Canvas &canvas, const FaceContext &ctx, const TClock &entry);
+
 // Paints one clock face for the entry into the cell whose top-left corner is (x, y).
 // Leaves the canvas's pen, fill and font as the last drawing left them.
 void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClock &entry);

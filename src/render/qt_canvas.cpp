@@ -213,12 +213,15 @@ const QImage &QtCanvas::image()
     return m_image;
 }
 
-void QtCanvas::begin(QPainter &painter, int width, int height)
+void QtCanvas::begin(QPainter &painter, int width, int height, const QRegion &area)
 {
     endPainting();
     m_target = &painter;
     m_targetWidth = width;
     m_targetHeight = height;
+    m_area.clear();
+    if (area.rectCount() <= 64)
+        m_area.assign(area.begin(), area.end());
     m_target->setRenderHint(QPainter::Antialiasing, false);
     m_painterFont = nullptr;
 }
@@ -226,6 +229,7 @@ void QtCanvas::begin(QPainter &painter, int width, int height)
 void QtCanvas::end()
 {
     m_target = nullptr;
+    m_area.clear();
     m_painterFont = nullptr;
 }
 
@@ -398,6 +402,8 @@ void QtCanvas::textOut(int x, int y, const std::string &text)
         m_painterFont = &f;
     }
     p.setPen(toQColor(Color::fromRef(font().color)));
+    if (drawPart(f, text, x, y))
+        return;
     const QPoint topLeft(clampCoord(x), clampCoord(y));
     if (!t.drawn) {
         t.drawn = true;
@@ -412,11 +418,92 @@ void QtCanvas::textOut(int x, int y, const std::string &text)
     p.drawStaticText(topLeft, *t.laidOut); // placed by its top-left corner
 }
 
+bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
+{
+    if (!m_target || m_area.empty() || text.size() > 64 || std::abs(x) >= CoordLimit
+        || std::abs(y) >= CoordLimit)
+        return false;
+    // Each glyph's place is the sum of the advances before it where the font sets the
+    // text without kerning, so a run of glyphs drawn on its own at its place gives the
+    // pixels the whole text gives there. Glyphs reach past their advance and line by
+    // the margin the repaint areas allow for.
+    std::vector<qreal> edges {0};
+    for (size_t i = 0; i < text.size(); ++i) {
+        const int c = FontCache::printableIndex(QChar(uchar(text[i])));
+        if (c < 0 || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(text[i - 1]))), c)))
+            return false;
+        edges.push_back(edges.back() + f.advance(c));
+    }
+    const int height = f.metrics.height();
+    const int margin = height / 4 + 2;
+    const auto reaches = [&](size_t k) {
+        const QRect glyph(QPoint(x + int(std::floor(edges[k])) - margin, y - margin),
+                          QPoint(x + int(std::ceil(edges[k + 1])) + margin - 1,
+                                 y + height + margin - 1));
+        return std::any_of(m_area.begin(), m_area.end(),
+                           [&](const QRect &r) { return r.intersects(glyph); });
+    };
+    size_t first = 0;
+    while (first < text.size() && !reaches(first))
+        ++first;
+    if (first == text.size())
+        return true; // nothing of it is to be painted
+    size_t last = text.size();
+    while (last > first && !reaches(last - 1))
+        --last;
+    if (first == 0 && last == text.size())
+        return false;
+    // QPainter places plain text by its baseline, one ascent below the top.
+    painter().drawText(QPointF(x + edges[first], y + f.metrics.ascent()),
+                       QString::fromLatin1(text.data() + first, qsizetype(last - first)));
+    return true;
+}
+
 TextSize QtCanvas::textSize(const std::string &text)
 {
     FontCache &f = currentFont();
     m_textUsed = true;
     return {f.text(text, m_picture).width, f.metrics.height()};
+}
+
+std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &before,
+                                                            const std::string &after)
+{
+    FontCache &f = currentFont();
+    // The left edges of a text's glyphs and its end: sums of the characters' advances,
+    // known where the font sets the text without kerning (as summedWidth() measures it).
+    const auto edges = [&f](const std::string &t) -> std::optional<std::vector<qreal>> {
+        if (t.size() > 64)
+            return std::nullopt;
+        std::vector<qreal> e {0};
+        for (size_t i = 0; i < t.size(); ++i) {
+            const int c = FontCache::printableIndex(QChar(uchar(t[i])));
+            if (c < 0
+                || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(t[i - 1]))), c)))
+                return std::nullopt;
+            e.push_back(e.back() + f.advance(c));
+        }
+        return e;
+    };
+    const std::optional<std::vector<qreal>> a = edges(before);
+    const std::optional<std::vector<qreal>> b = edges(after);
+    if (!a || !b)
+        return std::nullopt;
+    // Glyphs before the first change stand alike; so do those after the last change
+    // that start at the same place in both texts.
+    size_t first = 0;
+    while (first < before.size() && first < after.size() && before[first] == after[first])
+        ++first;
+    size_t endA = before.size();
+    size_t endB = after.size();
+    while (endA > first && endB > first && before[endA - 1] == after[endB - 1]
+           && (*a)[endA - 1] == (*b)[endB - 1]) {
+        --endA;
+        --endB;
+    }
+    if (endA == first && endB == first)
+        return std::pair {0, 0};
+    return std::pair {int(std::floor((*a)[first])), int(std::ceil(std::max((*a)[endA], (*b)[endB])))};
 }
 
 void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)
