@@ -51,7 +51,7 @@ if [ "$instructions" = 1 ]; then
         || { echo "idle.sh: valgrind is missing (scripts/setup.sh)" >&2; exit 1; }
 fi
 
-work=$(mktemp -d /tmp/tivora-idle.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/idle-cost.XXXXXX")
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done

@@ -3,6 +3,8 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPainter>
+#include <cstdio>
 #include <array>
 #include <functional>
 #include <gtest/gtest.h>
@@ -259,4 +261,46 @@ TEST(QtCanvas, StateSurvivesResizeAndEmptyPicturesAreHarmless)
     EXPECT_EQ(c.font(), font);
     c.fillRect(0, 0, 5, 5);
     EXPECT_EQ(c.pixel(4, 4), Green);
+}
+
+TEST(QtCanvas, TextRepaintedOnlyWhereItChangedGivesThePixelsOfTheWholeText)
+{
+    // Every second of a minute, smoothed and plain (see-through white): the picture of the
+    // last second with only the changed columns painted anew, through a painter clipped
+    // to them, equals this second's text drawn whole.
+    for (const bool smooth : {true, false}) {
+        QtCanvas whole(96);
+        QtCanvas part(96);
+        for (QtCanvas *c : {&whole, &part}) {
+            c->setTextSmoothing(smooth);
+            c->setFont({"Arial", 18, 0x202020, true, false, false});
+        }
+        std::string last = "23:59:59";
+        clear(whole, 160, 40);
+        whole.textOut(7, 5, last);
+        QImage picture = whole.image();
+        for (int s = 0; s < 60; ++s) {
+            char text[16];
+            std::snprintf(text, sizeof text, "00:00:%02d", s);
+            clear(whole, 160, 40);
+            whole.textOut(7, 5, text);
+            // Kerned pairs ("11" in many fonts) leave the place unknown: then all of it.
+            const auto span = part.textDifference(last, text);
+            ASSERT_TRUE(!span || span->first < span->second) << text;
+            const int margin = part.textSize(text).height / 4 + 2;
+            const QRect area = span ? QRect(QPoint(7 + span->first - margin, 0),
+                                            QPoint(7 + span->second + margin - 1, 39))
+                                    : QRect(0, 0, 160, 40);
+            {
+                QPainter p(&picture);
+                p.setClipRect(area);
+                p.fillRect(area, Qt::white);
+                part.begin(p, 160, 40, QRegion(area));
+                part.textOut(7, 5, text);
+                part.end();
+            }
+            ASSERT_TRUE(picture == whole.image()) << text << (smooth ? " smoothed" : " plain");
+            last = text;
+        }
+    }
 }
