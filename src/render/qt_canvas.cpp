@@ -3,6 +3,8 @@
 #include "model/font_height.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QPen>
 #include <QStaticText>
 #include <QString>
@@ -172,7 +174,26 @@ struct QtCanvas::FontCache
         return state == Plain;
     }
 
+    // The glyph of a printable character in this font, made once; nothing when the font
+    // has none of its own for it (a fallback font would draw it).
+    std::optional<quint32> glyph(int c)
+    {
+        if (glyphs.empty()) {
+            glyphs.assign(Printable, NoGlyph);
+            raw = QRawFont::fromFont(font);
+        }
+        if (glyphs[c] == NoGlyph) {
+            const QList<quint32> g = raw.glyphIndexesForString(QString(QChar(c + 0x20)));
+            glyphs[c] = g.size() == 1 && g[0] != 0 ? g[0] : Missing;
+        }
+        if (glyphs[c] == Missing)
+            return std::nullopt;
+        return glyphs[c];
+    }
+
     static constexpr int Printable = 0x7f - 0x20;
+    static constexpr quint32 NoGlyph = 0xffffffff; // not looked up yet
+    static constexpr quint32 Missing = 0xfffffffe;
     enum : std::uint8_t { Unknown, Plain, Kerned };
 
     FontSpec fontSpec;
@@ -183,6 +204,8 @@ struct QtCanvas::FontCache
     std::unordered_map<std::string, Text> texts;
     std::vector<qreal> advances; // of the printable characters, -1 until measured
     std::vector<std::uint8_t> pairs; // of printable characters, Printable x Printable
+    QRawFont raw; // the font's glyphs, made with glyphs
+    std::vector<quint32> glyphs; // of the printable characters
 };
 
 QtCanvas::QtCanvas(int dpi) : m_dpi(dpi > 0 ? dpi : 96) { }
@@ -421,7 +444,7 @@ void QtCanvas::textOut(int x, int y, const std::string &text)
 bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
 {
     if (!m_target || m_area.empty() || text.size() > 64 || std::abs(x) >= CoordLimit
-        || std::abs(y) >= CoordLimit)
+        || std::abs(y) >= CoordLimit || f.font.underline() || f.font.strikeOut())
         return false;
     // Each glyph's place is the sum of the advances before it where the font sets the
     // text without kerning, so a run of glyphs drawn on its own at its place gives the
@@ -453,9 +476,23 @@ bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
         --last;
     if (first == 0 && last == text.size())
         return false;
-    // QPainter places plain text by its baseline, one ascent below the top.
-    painter().drawText(QPointF(x + edges[first], y + f.metrics.ascent()),
-                       QString::fromLatin1(text.data() + first, qsizetype(last - first)));
+    // The glyphs come from the font's glyph cache: a time string is new every second,
+    // its glyphs are not, so nothing is laid out or shaped again.
+    QList<quint32> glyphs;
+    QList<QPointF> places;
+    for (size_t k = first; k < last; ++k) {
+        const std::optional<quint32> g = f.glyph(FontCache::printableIndex(QChar(uchar(text[k]))));
+        if (!g)
+            return false;
+        glyphs.push_back(*g);
+        places.push_back(QPointF(edges[k], 0));
+    }
+    QGlyphRun run;
+    run.setRawFont(f.raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(places);
+    // Glyphs stand on the baseline, one ascent below the top.
+    painter().drawGlyphRun(QPointF(x, y + f.metrics.ascent()), run);
     return true;
 }
 
