@@ -13,11 +13,12 @@
 # of the process). Wake-ups are voluntary context switches summed over the threads
 # (/proc/PID/task/*/status): a thread that sleeps and is woken counts one. Involuntary
 # switches are left out: they count preemptions, which follow the machine's load.
-# With --instructions, each case runs once more under callgrind instead: after start-up
-# (the first ticks) the counters are zeroed, N ticks later they are dumped, and the
-# instructions of the whole process in between, divided by the ticks it painted (or, for
-# xclock, the seconds), give the instructions per tick. That count does not depend on
-# the machine's load; CPU times do, so the load average is printed with them.
+# With --instructions, each case runs under callgrind instead: after start-up (the first
+# ticks) the counters are zeroed, N ticks later (60: a minute, one minute-hand step among
+# them) they are dumped, and the instructions of the whole process in between, divided
+# by the ticks it painted (for xclock, by the seconds), give the instructions per tick.
+# That count does not depend on the machine's load; CPU times do, so the load average is
+# printed with them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 secs=60
@@ -25,7 +26,7 @@ windows=3
 faces_list="1 10 40"
 modes="default see-through"
 instructions=0
-ticks=20
+ticks=60
 tivora=""
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -35,7 +36,7 @@ while [ $# -gt 0 ]; do
     --modes) modes=$2; shift 2 ;;
     --instructions) instructions=1; shift ;;
     --ticks) ticks=$2; shift 2 ;;
-    -h | --help) sed -n '2,19p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,21p' "$0"; exit 0 ;;
     *) tivora=$1; shift ;;
     esac
 done

@@ -77,7 +77,8 @@ public:
     // of columns from the text's left edge, first and last, that holds every glyph not
     // placed alike in both (an empty span when they are equal). Nothing when the canvas
     // cannot tell without laying the texts out; the caller then takes both whole.
-    virtual std::optional<std::pair<int, int>> textDifference(const std::string &, const std::string &)
+    virtual std::optional<std::pair<int, int>> textDifference(const std::string &,
+                                                              const std::string &)
     {
         return std::nullopt;
     }

@@ -85,7 +85,8 @@ void composeGrid(Canvas &canvas, const FaceContext &ctx, const TClockList &clock
             // A row wider than the window (a window cut to its largest size) leaves the
             // faces past its right edge unseen; like the rows below, they are not painted.
             const long long left = column * o.cWindth;
-            if (left < canvas.width() || left - reachLeftOfCell(canvas, ctx, entry) < canvas.width())
+            if (left < canvas.width()
+                || left - reachLeftOfCell(canvas, ctx, entry) < canvas.width())
                 PaintClock(canvas, ctx, toInt(left), toInt(row * o.cHeight), entry);
         } catch (...) {
             // A face that fails ends where it failed; the other faces are still painted.

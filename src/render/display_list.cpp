@@ -25,9 +25,8 @@ Box clipped(Box b, int width, int height)
 // Whether two calls are the same text in the same place, font and state, whatever it reads.
 bool sameTextPlace(const DrawOp &a, const DrawOp &b)
 {
-    return a.kind == DrawOp::Kind::Text && b.kind == DrawOp::Kind::Text && a.a == b.a
-        && a.b == b.b && a.font == b.font && a.smooth == b.smooth && a.pen == b.pen
-        && a.brush == b.brush;
+    return a.kind == DrawOp::Kind::Text && b.kind == DrawOp::Kind::Text && a.a == b.a && a.b == b.b
+        && a.font == b.font && a.smooth == b.smooth && a.pen == b.pen && a.brush == b.brush;
 }
 
 } // namespace

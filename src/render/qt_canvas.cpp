@@ -4,8 +4,8 @@
 
 #include <QFontMetrics>
 #include <QGlyphRun>
-#include <QRawFont>
 #include <QPen>
+#include <QRawFont>
 #include <QStaticText>
 #include <QString>
 #include <algorithm>
@@ -28,6 +28,9 @@ constexpr int MaxFontPixels = 2048;
 // for the finished picture.
 constexpr size_t MaxCachedFonts = 8;
 constexpr size_t MaxCachedTexts = 4096;
+// Line sprites: hands of up to this extent, and so many of them (a few megabytes).
+constexpr int MaxSpriteSide = 256;
+constexpr size_t MaxLineSprites = 512;
 
 int clampCoord(int v)
 {
@@ -338,11 +341,52 @@ void QtCanvas::line(int x1, int y1, int x2, int y2)
     p.drawPolyline(ends, 2);
 }
 
+const QtCanvas::LineSprite &QtCanvas::lineSprite(int dx, int dy)
+{
+    const Pen &pn = pen();
+    const std::uint64_t key = (std::uint64_t(pn.color.r) << 56) | (std::uint64_t(pn.color.g) << 48)
+        | (std::uint64_t(pn.color.b) << 40) | (std::uint64_t(std::clamp(pn.width, 1, 255)) << 32)
+        | (std::uint64_t(std::uint16_t(dx)) << 16) | std::uint16_t(dy);
+    if (auto it = m_lineSprites.find(key); it != m_lineSprites.end())
+        return it->second;
+    if (m_lineSprites.size() >= MaxLineSprites)
+        m_lineSprites.clear();
+    // The same line on a clear picture, moved by whole pixels, which leaves its coverage
+    // as it is.
+    const int reach = std::max(pn.width, 1) + 2;
+    LineSprite sprite;
+    sprite.offset = QPoint(std::min(dx, 0) - reach, std::min(dy, 0) - reach);
+    sprite.image = QImage(std::abs(dx) + 2 * reach + 1, std::abs(dy) + 2 * reach + 1,
+                          QImage::Format_ARGB32_Premultiplied);
+    sprite.image.fill(Qt::transparent);
+    QPainter p(&sprite.image);
+    QPen roundPen = toQPen(pn);
+    roundPen.setCapStyle(Qt::RoundCap);
+    p.setPen(roundPen);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QPointF from(-sprite.offset.x() + 0.5, -sprite.offset.y() + 0.5);
+    p.drawLine(QLineF(from, from + QPointF(dx, dy)));
+    p.end();
+    return m_lineSprites.emplace(key, std::move(sprite)).first->second;
+}
+
 void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
 {
     if (!drawable())
         return;
     QPainter &p = painter();
+    const long long dx = static_cast<long long>(x2) - x1;
+    const long long dy = static_cast<long long>(y2) - y1;
+    // Lines along a row or column are left out: the toolkit smooths their ends by another
+    // rule, which a sprite does not repeat to the bit.
+    if (m_target && !m_area.empty() && dx != 0 && dy != 0 && std::abs(dx) <= MaxSpriteSide
+        && std::abs(dy) <= MaxSpriteSide && std::abs(x1) < CoordLimit && std::abs(y1) < CoordLimit
+        && p.compositionMode() == QPainter::CompositionMode_SourceOver) {
+        // A repaint through a clipped painter: the line as drawn before.
+        const LineSprite &sprite = lineSprite(int(dx), int(dy));
+        p.drawImage(QPoint(x1, y1) + sprite.offset, sprite.image);
+        return;
+    }
     // A line from pixel to pixel runs between their centres, half a pixel in, so that it
     // ends where the plain line ends; round caps cover the end pixels as square ones do.
     QPen roundPen = toQPen(pen());
@@ -453,16 +497,17 @@ bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
     std::vector<qreal> edges {0};
     for (size_t i = 0; i < text.size(); ++i) {
         const int c = FontCache::printableIndex(QChar(uchar(text[i])));
-        if (c < 0 || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(text[i - 1]))), c)))
+        if (c < 0
+            || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(text[i - 1]))), c)))
             return false;
         edges.push_back(edges.back() + f.advance(c));
     }
     const int height = f.metrics.height();
     const int margin = height / 4 + 2;
     const auto reaches = [&](size_t k) {
-        const QRect glyph(QPoint(x + int(std::floor(edges[k])) - margin, y - margin),
-                          QPoint(x + int(std::ceil(edges[k + 1])) + margin - 1,
-                                 y + height + margin - 1));
+        const QRect glyph(
+            QPoint(x + int(std::floor(edges[k])) - margin, y - margin),
+            QPoint(x + int(std::ceil(edges[k + 1])) + margin - 1, y + height + margin - 1));
         return std::any_of(m_area.begin(), m_area.end(),
                            [&](const QRect &r) { return r.intersects(glyph); });
     };
@@ -540,7 +585,8 @@ std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &b
     }
     if (endA == first && endB == first)
         return std::pair {0, 0};
-    return std::pair {int(std::floor((*a)[first])), int(std::ceil(std::max((*a)[endA], (*b)[endB])))};
+    return std::pair {int(std::floor((*a)[first])),
+                      int(std::ceil(std::max((*a)[endA], (*b)[endB])))};
 }
 
 void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace tivora {
@@ -89,6 +90,16 @@ private:
     // The repaint runs every second all day and draws the same descriptions and dates each
     // time, so each font keeps its QFont, metrics and laid-out texts; most recent first.
     std::vector<std::unique_ptr<FontCache>> m_fonts;
+    // Smoothed lines drawn before, by pen and extent from the first end: each a picture
+    // of the line's colour at the coverage its edge pixels get, laid on with SourceOver,
+    // which gives the pixels the line drawn anew gives. Hands take few distinct places.
+    struct LineSprite
+    {
+        QImage image;
+        QPoint offset; // of the picture's corner from the line's first end
+    };
+    std::unordered_map<std::uint64_t, LineSprite> m_lineSprites;
+    const LineSprite &lineSprite(int dx, int dy);
     // The font last set on the open painter.
     mutable const FontCache *m_painterFont = nullptr;
     // Pictures ended since texts were last used.

@@ -1,13 +1,16 @@
+#include "render/clock_painter.h"
 #include "render/qt_canvas.h"
 #include "skins/skin_params.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
-#include <cstdio>
 #include <array>
+#include <cmath>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace tivora;
 
@@ -303,4 +306,39 @@ TEST(QtCanvas, TextRepaintedOnlyWhereItChangedGivesThePixelsOfTheWholeText)
             last = text;
         }
     }
+}
+
+TEST(QtCanvas, HandsFromSpritesGiveThePixelsOfHandsDrawnAnew)
+{
+    // Every second of a minute, hands of both widths over a patterned picture: drawn
+    // through a clipped painter (from sprites, made on first use and then reused) and
+    // drawn directly on the canvas's own picture.
+    QImage pattern(120, 120, QImage::Format_RGB32);
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 120; ++x)
+            pattern.setPixel(x, y, qRgb((x * 7 + y * 3) & 255, (x * y) & 255, (y * 5) & 255));
+    const QtBitmap background(pattern);
+    QtCanvas direct(96);
+    QtCanvas sprites(96);
+    for (int round = 0; round < 2; ++round)
+        for (int s = 0; s < 60; ++s) {
+            direct.resize(120, 120);
+            direct.drawBitmap(0, 0, background);
+            QImage picture = pattern;
+            QPainter p(&picture);
+            p.setClipRect(picture.rect());
+            sprites.begin(p, 120, 120, QRegion(picture.rect()));
+            for (Canvas *c : {static_cast<Canvas *>(&direct), static_cast<Canvas *>(&sprites)})
+                for (const auto &[len, width, color, turn] :
+                     {std::tuple {25, 2, Red, s / 60.0 + round / 12.0},
+                      {39, 2, Green, s / 60.0},
+                      {47, 1, Black, s / 60.0}}) {
+                    c->setPen({color, width});
+                    const Point end = handEnd({60, 60}, 2 * M_PI * turn, len);
+                    c->smoothLine(60, 60, end.x, end.y);
+                }
+            sprites.end();
+            p.end();
+            ASSERT_TRUE(picture == direct.image()) << "second " << s << " round " << round;
+        }
 }
