@@ -7,14 +7,15 @@
 # several windows of the given length. A measurement, not a test.
 #
 #   bench/idle.sh [--seconds S] [--windows N] [--faces "1 10 40"] [--modes "default see-through"]
-#                 [--instructions] [--ticks N] [PATH_OF_TIVORA]
+#                 [--instructions] [--ticks N] [--warmup N] [PATH_OF_TIVORA]
 #
 # CPU time is read from /proc/PID/task/*/schedstat (nanoseconds on the CPU, every thread
 # of the process). Wake-ups are voluntary context switches summed over the threads
 # (/proc/PID/task/*/status): a thread that sleeps and is woken counts one. Involuntary
 # switches are left out: they count preemptions, which follow the machine's load.
-# With --instructions, each case runs under callgrind instead: after start-up (the first
-# ticks) the counters are zeroed, N ticks later (60: a minute, one minute-hand step among
+# With --instructions, each case runs under callgrind instead: after start-up and a
+# first minute (--warmup 62 ticks: every second's hand and glyphs have been drawn once)
+# the counters are zeroed, N ticks later (60: a minute, one minute-hand step among
 # them) they are dumped, and the instructions of the whole process in between, divided
 # by the ticks it painted (for xclock, by the seconds), give the instructions per tick.
 # That count does not depend on the machine's load; CPU times do, so the load average is
@@ -27,6 +28,7 @@ faces_list="1 10 40"
 modes="default see-through"
 instructions=0
 ticks=60
+warmup=62
 tivora=""
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -36,7 +38,8 @@ while [ $# -gt 0 ]; do
     --modes) modes=$2; shift 2 ;;
     --instructions) instructions=1; shift ;;
     --ticks) ticks=$2; shift 2 ;;
-    -h | --help) sed -n '2,21p' "$0"; exit 0 ;;
+    --warmup) warmup=$2; shift 2 ;;
+    -h | --help) sed -n '2,22p' "$0"; exit 0 ;;
     *) tivora=$1; shift ;;
     esac
 done
@@ -129,7 +132,8 @@ wait_ticks() { # log count timeout_s: until the log holds that many ticks
 
 if [ "$instructions" = 1 ]; then
     # Instructions per tick: counters zeroed after start-up, dumped N ticks later.
-    printf 'Instructions per tick (callgrind, whole process, %s ticks after start-up).\n' "$ticks"
+    printf 'Instructions per tick (callgrind, whole process, %s ticks after %s of warm-up).\n' \
+        "$ticks" "$warmup"
     printf '%-6s %-12s %12s\n' faces mode 'instr/tick'
     callgrind_total() { # out file -> instructions
         awk '/^(summary|totals):/ { print $2; exit }' "$1"
@@ -139,7 +143,7 @@ if [ "$instructions" = 1 ]; then
         xclock -update 1 -geometry 164x164+1700+20 >/dev/null 2>"$work/vg.xclock" &
     vpid=$!
     pids+=("$vpid")
-    sleep 5
+    sleep $((warmup < 5 ? 5 : warmup))
     callgrind_control -z "$vpid" >/dev/null 2>&1
     t0=$(now_ms)
     sleep "$ticks"
@@ -159,7 +163,8 @@ if [ "$instructions" = 1 ]; then
                 --callgrind-out-file="$home/cg" "$tivora" 2>"$home/log" &
             vpid=$!
             pids+=("$vpid")
-            wait_ticks "$home/log" 3 120 || { echo "idle.sh: no ticks under callgrind" >&2; exit 1; }
+            wait_ticks "$home/log" "$warmup" $((warmup * 3 + 120)) \
+                || { echo "idle.sh: no ticks under callgrind" >&2; exit 1; }
             callgrind_control -z "$vpid" >/dev/null 2>&1
             t0=$(now_ms)
             sleep "$ticks"
