@@ -345,7 +345,7 @@ const QtCanvas::LineSprite &QtCanvas::lineSprite(int dx, int dy)
 {
     const Pen &pn = pen();
     const std::uint64_t key = (std::uint64_t(pn.color.r) << 56) | (std::uint64_t(pn.color.g) << 48)
-        | (std::uint64_t(pn.color.b) << 40) | (std::uint64_t(std::clamp(pn.width, 1, 255)) << 32)
+        | (std::uint64_t(pn.color.b) << 40) | (std::uint64_t(std::clamp(pn.width, 1, 32)) << 32)
         | (std::uint64_t(std::uint16_t(dx)) << 16) | std::uint16_t(dy);
     if (auto it = m_lineSprites.find(key); it != m_lineSprites.end())
         return it->second;
@@ -379,8 +379,9 @@ void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
     const long long dy = static_cast<long long>(y2) - y1;
     // Lines along a row or column are left out: the toolkit smooths their ends by another
     // rule, which a sprite does not repeat to the bit.
-    if (m_target && !m_area.empty() && dx != 0 && dy != 0 && std::abs(dx) <= MaxSpriteSide
-        && std::abs(dy) <= MaxSpriteSide && std::abs(x1) < CoordLimit && std::abs(y1) < CoordLimit
+    if (m_target && !m_area.empty() && dx != 0 && dy != 0 && pen().width <= 32
+        && std::abs(dx) <= MaxSpriteSide && std::abs(dy) <= MaxSpriteSide
+        && std::abs(x1) < CoordLimit && std::abs(y1) < CoordLimit
         && p.compositionMode() == QPainter::CompositionMode_SourceOver) {
         // A repaint through a clipped painter: the line as drawn before.
         const LineSprite &sprite = lineSprite(int(dx), int(dy));
