@@ -11,6 +11,7 @@
 #include "platform/process.h"
 #include "platform/session_bus.h"
 #include "platform/termination.h"
+#include "platform/window_state.h"
 #include "render/qt_time_zones.h"
 #include "skins/skin_files.h"
 
@@ -276,6 +277,7 @@ int runTivora(int argc, char **argv)
         qunsetenv("QT_XCB_NO_MITSHM");
     if (!onDisplay())
         return noDisplay();
+    widenRequestBuffer();
     // The toolkit names its hidden client-leader window after the application; that
     // name must not be the title by which instances find each other.
     QApplication::setApplicationName(QStringLiteral("tivora"));

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <sys/socket.h>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -50,6 +51,17 @@ void setSkipTaskbar(std::uintptr_t window)
     // request to map the window.
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, state, XCB_ATOM_ATOM, 32,
                         std::uint32_t(states.size()), states.data());
+}
+
+void widenRequestBuffer()
+{
+    xcb_connection_t *c = toolkitConnection();
+    if (!c)
+        return;
+    // A tick of many faces sends a few hundred kilobytes, about the usual socket buffer.
+    // The kernel caps the size at its limit; a smaller buffer only costs a wait.
+    const int size = 1 << 20;
+    setsockopt(xcb_get_file_descriptor(c), SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
 }
 
 } // namespace tivora
