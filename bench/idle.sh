@@ -1,29 +1,61 @@
 #!/usr/bin/env bash
-# Idle cost of the running widget. Runs Tivora with 1, 10 and 40 faces, default and with
-# see-through white, each beside `xclock -update 1` on one Xvfb, and prints for every run
-# the CPU time per second of wall time of Tivora, xclock and the X server, Tivora's
-# resident memory and the part of it that is its own (written private pages; the clean
-# library pages count as private only while no other process maps them), start to first
-# paint, and the phase of its ticks (milliseconds after the whole second). A
-# measurement, not a test.
+# Idle cost of the running widget beside `xclock -update 1`, both on one Xvfb in the same
+# run. For Tivora with 1, 10 and 40 faces, default and with see-through white, it prints
+# the CPU time per second of wall time of Tivora, xclock and the X server, the wake-ups
+# per second of Tivora and xclock, Tivora's resident memory, start to first paint and the
+# phase of its ticks (milliseconds after the whole second). Each figure is the median of
+# several windows of the given length. A measurement, not a test.
 #
-#   bench/idle.sh [SECONDS_PER_RUN] [PATH_OF_TIVORA]
+#   bench/idle.sh [--seconds S] [--windows N] [--faces "1 10 40"] [--modes "default see-through"]
+#                 [--instructions] [--ticks N] [--warmup N] [PATH_OF_TIVORA]
 #
-# CPU times come from /proc/PID/stat, which counts in clock ticks (10 ms): a run of S
-# seconds resolves 10/S ms/s. Phases and first paint need a Tivora that prints its ticks
-# when TIVORA_DEBUG is set; an older build shows "-" there.
+# CPU time is read from /proc/PID/task/*/schedstat (nanoseconds on the CPU, every thread
+# of the process). Wake-ups are voluntary context switches summed over the threads
+# (/proc/PID/task/*/status): a thread that sleeps and is woken counts one. Involuntary
+# switches are left out: they count preemptions, which follow the machine's load.
+# With --instructions, each case runs under callgrind instead: after start-up and a
+# first minute (--warmup 62 ticks: every second's hand and glyphs have been drawn once)
+# the counters are zeroed, N ticks later (60: a minute, one minute-hand step among
+# them) they are dumped, and the instructions of the whole process in between, divided
+# by the ticks it painted (for xclock, by the seconds), give the instructions per tick.
+# That count does not depend on the machine's load; CPU times do, so the load average is
+# printed with them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-secs=${1:-30}
-tivora=${2:-$root/build/release/tivora}
+secs=60
+windows=3
+faces_list="1 10 40"
+modes="default see-through"
+instructions=0
+ticks=60
+warmup=62
+tivora=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --seconds) secs=$2; shift 2 ;;
+    --windows) windows=$2; shift 2 ;;
+    --faces) faces_list=$2; shift 2 ;;
+    --modes) modes=$2; shift 2 ;;
+    --instructions) instructions=1; shift ;;
+    --ticks) ticks=$2; shift 2 ;;
+    --warmup) warmup=$2; shift 2 ;;
+    -h | --help) sed -n '2,22p' "$0"; exit 0 ;;
+    *) tivora=$1; shift ;;
+    esac
+done
+tivora=${tivora:-$root/build/release/tivora}
 if [ ! -x "$tivora" ]; then
     cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release -DTIVORA_TESTS=OFF \
         -DTIVORA_BENCH=OFF >/dev/null
     cmake --build "$root/build/release" -j2 --target tivora
 fi
 command -v xclock >/dev/null || { echo "idle.sh: xclock is missing (scripts/setup.sh)" >&2; exit 1; }
+if [ "$instructions" = 1 ]; then
+    command -v valgrind >/dev/null && command -v callgrind_control >/dev/null \
+        || { echo "idle.sh: valgrind is missing (scripts/setup.sh)" >&2; exit 1; }
+fi
 
-work=$(mktemp -d /tmp/tivora-idle.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/idle-cost.XXXXXX")
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
@@ -41,16 +73,20 @@ export DISPLAY=":$number"
 unset QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-hz=$(getconf CLK_TCK)
 
-cpu_ticks() { # utime + stime of a process, all its threads
-    awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
+cpu_ns() { # nanoseconds on the CPU, all threads of a process
+    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'
+}
+switches() { # voluntary context switches (sleeps, each ended by a wake-up), all threads
+    cat /proc/"$1"/task/*/status 2>/dev/null \
+        | awk '/^voluntary_ctxt_switches:/ { s += $2 } END { printf "%d", s }'
 }
 now_ms() { date +%s%3N; }
+load() { cut -d' ' -f1-3 /proc/loadavg; }
 kib() { awk -v k="$1" '$1 == k":" { s += $2 } END { print s + 0 }' "/proc/$2/smaps_rollup"; }
-mb() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
-rate() { # ticks before, ticks after, milliseconds elapsed -> CPU ms per second
-    awk -v a="$1" -v b="$2" -v ms="$3" -v hz="$hz" 'BEGIN { printf "%.2f", (b - a) * 1000 / hz / (ms / 1000) }'
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR ? v[int((NR + 1) / 2)] : "-") }'; }
+per_s() { # before after ms scale -> per second
+    awk -v a="$1" -v b="$2" -v ms="$3" -v k="$4" 'BEGIN { printf "%.3f", (b - a) / k / (ms / 1000) }'
 }
 
 # A data folder with the given number of faces (the system clock and faces-1 others),
@@ -83,54 +119,121 @@ phases() { # log from_ms to_ms
     awk '{ print $1 % 1000 }' <<<"$ticks" | sort -n |
         awk -v o="$order" '{ p[NR] = $1 } END { print NR, p[int((NR + 1) / 2)], p[NR], o }'
 }
+count_ticks() { # log from_ms to_ms
+    awk -v a="$2" -v b="$3" '$1 == "tivora:" && $2 == "tick" && $3 >= a && $3 <= b { n++ } END { print n + 0 }' "$1"
+}
+wait_ticks() { # log count timeout_s: until the log holds that many ticks
+    local deadline=$(($(date +%s) + $3))
+    # The log appears once the background process has opened it.
+    while [ "$(awk '$2 == "tick" { n++ } END { print n + 0 }' "$1" 2>/dev/null || echo 0)" -lt "$2" ]; do
+        [ "$(date +%s)" -lt "$deadline" ] || return 1
+        sleep 0.2
+    done
+}
+
+if [ "$instructions" = 1 ]; then
+    # Instructions per tick: counters zeroed after start-up, dumped N ticks later.
+    printf 'Instructions per tick (callgrind, whole process, %s ticks after %s of warm-up).\n' \
+        "$ticks" "$warmup"
+    printf '%-6s %-12s %12s\n' faces mode 'instr/tick'
+    callgrind_total() { # out file -> instructions
+        awk '/^(summary|totals):/ { print $2; exit }' "$1"
+    }
+    # xclock: one update a second, so its seconds are its ticks.
+    valgrind --tool=callgrind --callgrind-out-file="$work/cg.xclock" \
+        xclock -update 1 -geometry 164x164+1700+20 >/dev/null 2>"$work/vg.xclock" &
+    vpid=$!
+    pids+=("$vpid")
+    sleep $((warmup < 5 ? 5 : warmup))
+    callgrind_control -z "$vpid" >/dev/null 2>&1
+    t0=$(now_ms)
+    sleep "$ticks"
+    callgrind_control -d "$vpid" >/dev/null 2>&1
+    t1=$(now_ms)
+    kill "$vpid"
+    wait "$vpid" 2>/dev/null || true
+    n=$(awk -v ms=$((t1 - t0)) 'BEGIN { printf "%d", ms / 1000 + 0.5 }')
+    dump=$(ls "$work"/cg.xclock.* | head -1)
+    printf '%-6s %-12s %12s\n' - xclock \
+        "$(awk -v i="$(callgrind_total "$dump")" -v n="$n" 'BEGIN { printf "%.3f M", i / n / 1e6 }')"
+    for faces in $faces_list; do
+        for mode in $modes; do
+            home="$work/cg-$faces-$mode"
+            make_home "$home" "$faces" $([ "$mode" = see-through ] && echo 1 || echo 0)
+            TIVORA_HOME="$home" TIVORA_DEBUG=1 valgrind --tool=callgrind \
+                --callgrind-out-file="$home/cg" "$tivora" 2>"$home/log" &
+            vpid=$!
+            pids+=("$vpid")
+            wait_ticks "$home/log" "$warmup" $((warmup * 3 + 120)) \
+                || { echo "idle.sh: no ticks under callgrind" >&2; exit 1; }
+            callgrind_control -z "$vpid" >/dev/null 2>&1
+            t0=$(now_ms)
+            sleep "$ticks"
+            callgrind_control -d "$vpid" >/dev/null 2>&1
+            t1=$(now_ms)
+            kill "$vpid"
+            wait "$vpid" 2>/dev/null || true
+            n=$(count_ticks "$home/log" "$t0" "$t1")
+            dump=$(ls "$home"/cg.* | head -1)
+            printf '%-6s %-12s %12s\n' "$faces" "$mode" \
+                "$(awk -v i="$(callgrind_total "$dump")" -v n="$n" 'BEGIN { printf "%.3f M", i / n / 1e6 }')"
+        done
+    done
+    exit 0
+fi
 
 xclock -update 1 -geometry 164x164+1700+20 >/dev/null 2>&1 &
 xclock_pid=$!
 pids+=("$xclock_pid")
 sleep 2
 
-printf 'Run of %s s each on Xvfb %s; CPU in ms per second of wall time.\n' "$secs" "$DISPLAY"
-printf '%-6s %-12s %8s %8s %8s %8s %8s %9s %8s %8s %8s %s\n' faces mode tivora xclock \
-    'X server' 'RSS MB' 'own MB' 'paint ms' ticks 'phase50' 'phaseMax' 'skip/twice'
+printf 'Windows of %s s, median of %s, on Xvfb %s; CPU in ms per second of wall time,\n' \
+    "$secs" "$windows" "$DISPLAY"
+printf 'wake-ups per second; load average (1, 5, 15 min) at the start of each case.\n'
+printf '%-6s %-12s %8s %8s %7s %8s %8s %8s %7s %8s %6s %6s %6s %-8s %s\n' faces mode tivora xclock \
+    ratio 'X server' 'wake T' 'wake X' 'RSS MB' 'paint ms' ticks phase50 phMax skip/2x load
 
-t0=$(now_ms)
-x0=$(cpu_ticks "$xvfb")
-c0=$(cpu_ticks "$xclock_pid")
-sleep "$secs"
-t1=$(now_ms)
-printf '%-6s %-12s %8s %8s %8s\n' 0 'xclock only' - "$(rate "$c0" "$(cpu_ticks "$xclock_pid")" $((t1 - t0)))" \
-    "$(rate "$x0" "$(cpu_ticks "$xvfb")" $((t1 - t0)))"
-
-for faces in 1 10 40; do
-    for mode in default see-through; do
+for faces in $faces_list; do
+    for mode in $modes; do
         home="$work/home-$faces-$mode"
         make_home "$home" "$faces" $([ "$mode" = see-through ] && echo 1 || echo 0)
         log="$home/log"
+        l=$(load)
         start=$(now_ms)
         TIVORA_HOME="$home" TIVORA_DEBUG=1 "$tivora" 2>"$log" &
         pid=$!
         pids+=("$pid")
         sleep 3 # start-up and the first repaints are not idle time
         first=$(awk '$1 == "tivora:" && $2 == "first-paint" { print $3; exit }' "$log")
-        t0=$(now_ms)
-        p0=$(cpu_ticks "$pid")
-        c0=$(cpu_ticks "$xclock_pid")
-        x0=$(cpu_ticks "$xvfb")
-        sleep "$secs"
-        t1=$(now_ms)
-        p1=$(cpu_ticks "$pid")
-        c1=$(cpu_ticks "$xclock_pid")
-        x1=$(cpu_ticks "$xvfb")
+        : >"$home/t" >"$home/c" >"$home/x" >"$home/wt" >"$home/wc"
+        for _ in $(seq 1 "$windows"); do
+            t0=$(now_ms)
+            p0=$(cpu_ns "$pid") c0=$(cpu_ns "$xclock_pid") x0=$(cpu_ns "$xvfb")
+            w0=$(switches "$pid") v0=$(switches "$xclock_pid")
+            sleep "$secs"
+            t1=$(now_ms)
+            p1=$(cpu_ns "$pid") c1=$(cpu_ns "$xclock_pid") x1=$(cpu_ns "$xvfb")
+            w1=$(switches "$pid") v1=$(switches "$xclock_pid")
+            ms=$((t1 - t0))
+            per_s "$p0" "$p1" "$ms" 1e6 >>"$home/t"; echo >>"$home/t"
+            per_s "$c0" "$c1" "$ms" 1e6 >>"$home/c"; echo >>"$home/c"
+            per_s "$x0" "$x1" "$ms" 1e6 >>"$home/x"; echo >>"$home/x"
+            per_s "$w0" "$w1" "$ms" 1 >>"$home/wt"; echo >>"$home/wt"
+            per_s "$v0" "$v1" "$ms" 1 >>"$home/wc"; echo >>"$home/wc"
+        done
+        t_end=$(now_ms)
         rss=$(kib Rss "$pid")
-        priv=$(kib Private_Dirty "$pid")
-        paint=${first:+$((first - start))}
-        paint=${paint:--}
         kill "$pid"
         wait "$pid" 2>/dev/null || true
-        read -r n p50 pmax bad < <(phases "$log" "$t0" "$t1")
-        printf '%-6s %-12s %8s %8s %8s %8s %8s %9s %8s %8s %8s %s\n' "$faces" "$mode" \
-            "$(rate "$p0" "$p1" $((t1 - t0)))" "$(rate "$c0" "$c1" $((t1 - t0)))" \
-            "$(rate "$x0" "$x1" $((t1 - t0)))" "$(mb "$rss")" "$(mb "$priv")" "$paint" "$n" "$p50" \
-            "$pmax" "$bad"
+        paint=${first:+$((first - start))}
+        read -r n p50 pmax bad < <(phases "$log" "$((t_end - secs * windows * 1000))" "$t_end")
+        tm=$(median <"$home/t")
+        cm=$(median <"$home/c")
+        printf '%-6s %-12s %8.2f %8.2f %7s %8.2f %8.2f %8.2f %7.1f %8s %6s %6s %6s %-8s %s\n' \
+            "$faces" "$mode" "$tm" "$cm" \
+            "$(awk -v a="$tm" -v b="$cm" 'BEGIN { if (b > 0) printf "%.2fx", a / b; else print "-" }')" \
+            "$(median <"$home/x")" "$(median <"$home/wt")" "$(median <"$home/wc")" \
+            "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')" "${paint:--}" "$n" "$p50" "$pmax" \
+            "$bad" "$l"
     done
 done

@@ -13,7 +13,7 @@ packages=(
   openbox trayer
   fonts-liberation2 fonts-dejavu-core
   tzdata
-  clang-format
+  clang-format valgrind
 )
 
 missing=()

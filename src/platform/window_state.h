@@ -28,4 +28,9 @@ struct ScreenPoint
 // cannot tell (no X11 display, no such window, a lost connection).
 std::optional<ScreenPoint> windowTopLeft(std::uintptr_t window);
 
+// Widens the buffer in which the program's requests wait for the window system, so that
+// the pixels of a repaint go out at once, without the program sleeping on a full buffer
+// until the server has read them. No effect without an X11 display.
+void widenRequestBuffer();
+
 } // namespace tivora

@@ -371,6 +371,32 @@ TEST(ClockGrid, FacesThatCannotReachThePictureAreNotPainted)
     g.compose(many);
     EXPECT_EQ(g.canvas.ofKind(Op::DrawBitmap).size(), 6u);
     EXPECT_EQ(g.canvas.brush(), leftByFaces) << "skipping faces keeps the carried state";
+
+    // Faces right of a window cut to its largest size: cells start at 0, 139, ... 1251
+    // in a 1000 pixel wide canvas; those from 1112 on are left out unless something of
+    // them reaches back into it.
+    struct Case
+    {
+        const char *what;
+        std::uint8_t descAlign;
+        std::string desc;
+        std::int32_t strlX;
+        size_t faces;
+    } cases[] = {
+        {"plain faces", 0, "x", 70, 8},
+        {"a description ending at the cell's edge, wide enough", 1, std::string(40, 'w'), 70, 10},
+        {"a pivot far left of the cell", 0, "x", -300, 10},
+    };
+    for (const Case &c : cases) {
+        Face w;
+        w.o.Width = 10;
+        w.o.cHeight = 1000;
+        w.o.ShowDesc = true;
+        w.o.DescAl = c.descAlign;
+        w.o.strlX = c.strlX;
+        w.compose(TClockList(10, clock(1, 0, c.desc.c_str())));
+        EXPECT_EQ(w.canvas.ofKind(Op::DrawBitmap).size(), c.faces) << c.what;
+    }
 }
 
 TEST(ClockGrid, BackgroundTakesTheFillColourTheLastFaceLeft)

@@ -1,11 +1,16 @@
+#include "core/render/clock_painter.h"
 #include "ui/render/qt_canvas.h"
 #include "core/skins/skin_params.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPainter>
 #include <array>
+#include <cmath>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace tivora;
 
@@ -259,4 +264,81 @@ TEST(QtCanvas, StateSurvivesResizeAndEmptyPicturesAreHarmless)
     EXPECT_EQ(c.font(), font);
     c.fillRect(0, 0, 5, 5);
     EXPECT_EQ(c.pixel(4, 4), Green);
+}
+
+TEST(QtCanvas, TextRepaintedOnlyWhereItChangedGivesThePixelsOfTheWholeText)
+{
+    // Every second of a minute, smoothed and plain (see-through white): the picture of the
+    // last second with only the changed columns painted anew, through a painter clipped
+    // to them, equals this second's text drawn whole.
+    for (const bool smooth : {true, false}) {
+        QtCanvas whole(96);
+        QtCanvas part(96);
+        for (QtCanvas *c : {&whole, &part}) {
+            c->setTextSmoothing(smooth);
+            c->setFont({"Arial", 18, 0x202020, true, false, false});
+        }
+        std::string last = "23:59:59";
+        clear(whole, 160, 40);
+        whole.textOut(7, 5, last);
+        QImage picture = whole.image();
+        for (int s = 0; s < 60; ++s) {
+            char text[16];
+            std::snprintf(text, sizeof text, "00:00:%02d", s);
+            clear(whole, 160, 40);
+            whole.textOut(7, 5, text);
+            // Kerned pairs ("11" in many fonts) leave the place unknown: then all of it.
+            const auto span = part.textDifference(last, text);
+            ASSERT_TRUE(!span || span->first < span->second) << text;
+            const int margin = part.textSize(text).height / 4 + 2;
+            const QRect area = span ? QRect(QPoint(7 + span->first - margin, 0),
+                                            QPoint(7 + span->second + margin - 1, 39))
+                                    : QRect(0, 0, 160, 40);
+            {
+                QPainter p(&picture);
+                p.setClipRect(area);
+                p.fillRect(area, Qt::white);
+                part.begin(p, 160, 40, QRegion(area));
+                part.textOut(7, 5, text);
+                part.end();
+            }
+            ASSERT_TRUE(picture == whole.image()) << text << (smooth ? " smoothed" : " plain");
+            last = text;
+        }
+    }
+}
+
+TEST(QtCanvas, HandsFromSpritesGiveThePixelsOfHandsDrawnAnew)
+{
+    // Every second of a minute, hands of both widths over a patterned picture: drawn
+    // through a clipped painter (from sprites, made on first use and then reused) and
+    // drawn directly on the canvas's own picture.
+    QImage pattern(120, 120, QImage::Format_RGB32);
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 120; ++x)
+            pattern.setPixel(x, y, qRgb((x * 7 + y * 3) & 255, (x * y) & 255, (y * 5) & 255));
+    const QtBitmap background(pattern);
+    QtCanvas direct(96);
+    QtCanvas sprites(96);
+    for (int round = 0; round < 2; ++round)
+        for (int s = 0; s < 60; ++s) {
+            direct.resize(120, 120);
+            direct.drawBitmap(0, 0, background);
+            QImage picture = pattern;
+            QPainter p(&picture);
+            p.setClipRect(picture.rect());
+            sprites.begin(p, 120, 120, QRegion(picture.rect()));
+            for (Canvas *c : {static_cast<Canvas *>(&direct), static_cast<Canvas *>(&sprites)})
+                for (const auto &[len, width, color, turn] :
+                     {std::tuple {25, 2, Red, s / 60.0 + round / 12.0},
+                      {39, 2, Green, s / 60.0},
+                      {47, 1, Black, s / 60.0}}) {
+                    c->setPen({color, width});
+                    const Point end = handEnd({60, 60}, 2 * M_PI * turn, len);
+                    c->smoothLine(60, 60, end.x, end.y);
+                }
+            sprites.end();
+            p.end();
+            ASSERT_TRUE(picture == direct.image()) << "second " << s << " round " << round;
+        }
 }

@@ -3,6 +3,7 @@
 #include "core/model/options.h"
 #include "core/base/colour.h"
 
+#include <optional>
 #include <string>
 
 namespace tivora {
@@ -72,6 +73,15 @@ public:
     // transparent background.
     virtual void textOut(int x, int y, const std::string &text) = 0;
     virtual TextSize textSize(const std::string &text) = 0;
+    // Where two texts drawn at the same place in the current font can differ: the span
+    // of columns from the text's left edge, first and last, that holds every glyph not
+    // placed alike in both (an empty span when they are equal). Nothing when the canvas
+    // cannot tell without laying the texts out; the caller then takes both whole.
+    virtual std::optional<std::pair<int, int>> textDifference(const std::string &,
+                                                              const std::string &)
+    {
+        return std::nullopt;
+    }
     virtual void drawBitmap(int x, int y, const Bitmap &bitmap) = 0;
     virtual Color pixel(int x, int y) const = 0;
 

@@ -93,8 +93,14 @@ void composeGrid(Canvas &canvas, const FaceContext &ctx, const TClockList &clock
         if (row * o.cHeight >= lastVisibleTop && row > 0)
             break;
         try {
-            PaintClock(canvas, ctx, clampToInt(column * o.cWindth), clampToInt(row * o.cHeight), entry,
-                       &entry == carrier);
+            // A row wider than the window (a window cut to its largest size) leaves the
+            // faces past its right edge unseen; like the rows below, they are not painted.
+            const long long left = column * o.cWindth;
+            const bool carries = &entry == carrier;
+            if (left < canvas.width()
+                || left - reachLeftOfCell(canvas, ctx, entry, carries) < canvas.width())
+                PaintClock(canvas, ctx, clampToInt(left), clampToInt(row * o.cHeight), entry,
+                           carries);
         } catch (...) {
             // A face that fails ends where it failed; the other faces are still painted.
         }

@@ -70,6 +70,65 @@ LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const Time
     return addMinutes(now, 60LL * entry.hour + static_cast<long long>(entry.minute));
 }
 
+namespace {
+
+// A moment other than now is written in italics.
+FontSpec marked(const FaceContext &ctx, FontSpec font)
+{
+    font.italic = font.italic || ctx.scrubbed;
+    return font;
+}
+
+// The text under a face: how far the clocks are moved, on the face that carries it;
+// otherwise the description, or the city of a clock picked from the city list and left
+// unnamed. Empty when nothing is written there.
+std::string descriptionOf(const FaceContext &ctx, const TClock &entry, bool carriesScrubText)
+{
+    if (ctx.scrubbed && carriesScrubText)
+        return ctx.scrubText;
+    if (!ctx.options.ShowDesc)
+        return {};
+    if (entry.desc.empty() && !entry.zone.empty())
+        return zoneCityName(entry.zone);
+    return entry.desc;
+}
+
+} // namespace
+
+long long reachLeftOfCell(Canvas &canvas, const FaceContext &ctx, const TClock &entry,
+                          bool carriesScrubText)
+{
+    const TOptions &o = ctx.options;
+    long long reach = 0;
+    if (o.ShowArray) // a hand's end, its pen and its smoothed edge
+        reach = std::max<long long>({o.hLen, o.mLen, o.sLen}) + 3 - o.strlX;
+    const FontSpec font = canvas.font();
+    const bool smoothing = canvas.textSmoothing();
+    canvas.setTextSmoothing(o.ShowTextWhiteBG || !o.ShowWhiteBG);
+    const LocalDateTime t = faceTime(ctx.now, entry, ctx.zones);
+    const auto text = [&](bool shown, const FontSpec &f, const std::string &s, long long px,
+                          std::uint8_t align) {
+        if (!shown)
+            return;
+        canvas.setFont(f);
+        const TextSize size = canvas.textSize(s);
+        const long long left = align == 1 ? o.cWindth - size.width
+            : align == 2                  ? px - size.width / 2
+                                          : px;
+        // The text box reaches 4 pixels further, glyphs up to a quarter of the height.
+        reach = std::max(reach, 6 + size.height / 4 - left);
+    };
+    text(o.ShowDigits, marked(ctx, o.Digits), formatTime(t, ctx.timeSeparator), o.DigposX,
+         o.DigAl);
+    text(o.ShowDate, marked(ctx, o.Date), formatDate(t), o.DateposX, o.DateAl);
+    const bool scrubText = ctx.scrubbed && carriesScrubText;
+    text(o.ShowDesc || scrubText, scrubText ? marked(ctx, o.Desc) : o.Desc,
+         descriptionOf(ctx, entry, carriesScrubText), o.DescposX, o.DescAl);
+    canvas.setFont(font);
+    canvas.setTextSmoothing(smoothing);
+    return reach;
+}
+
 void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClock &entry,
                bool carriesScrubText)
 {
@@ -107,28 +166,19 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
     // Texts go on a transparent background and the frame stays empty.
     canvas.setBrush({canvas.brush().color, false});
 
-    // A moment other than now is written in italics.
-    const auto marked = [&ctx](FontSpec font) {
-        font.italic = font.italic || ctx.scrubbed;
-        return font;
-    };
     if (o.ShowDigits) {
-        canvas.setFont(marked(o.Digits));
+        canvas.setFont(marked(ctx, o.Digits));
         placeText(canvas, o, x, y, formatTime(t, ctx.timeSeparator), o.DigposX, o.DigposY, o.DigAl);
     }
     if (o.ShowDate) {
-        canvas.setFont(marked(o.Date));
+        canvas.setFont(marked(ctx, o.Date));
         placeText(canvas, o, x, y, formatDate(t), o.DateposX, o.DateposY, o.DateAl);
     }
     const bool scrubText = ctx.scrubbed && carriesScrubText;
     if (o.ShowDesc || scrubText) {
-        canvas.setFont(scrubText ? marked(o.Desc) : o.Desc);
-        // A clock picked from the city list and left unnamed is named by its city.
-        const std::string city =
-            entry.desc.empty() && !entry.zone.empty() ? zoneCityName(entry.zone) : std::string();
-        placeText(canvas, o, x, y, scrubText ? ctx.scrubText : city.empty() ? entry.desc : city,
-                  o.DescposX, o.DescposY,
-                  o.DescAl);
+        canvas.setFont(scrubText ? marked(ctx, o.Desc) : o.Desc);
+        placeText(canvas, o, x, y, descriptionOf(ctx, entry, carriesScrubText), o.DescposX,
+                  o.DescposY, o.DescAl);
     }
 
     if (o.ShowDelimiters) {

@@ -35,6 +35,12 @@ LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const Time
 // End point of a hand of length len at angle (radians, 0 = up, clockwise) from pivot.
 Point handEnd(Point pivot, double angle, int len);
 
+// How many pixels left of its cell a face for the entry can draw: hands round a pivot
+// near the left edge, texts placed or aligned past it with their boxes. The texts are
+// measured in the canvas's fonts; its drawing state is left as it was.
+long long reachLeftOfCell(Canvas &canvas, const FaceContext &ctx, const TClock &entry,
+                          bool carriesScrubText = false);
+
 // Paints one clock face for the entry into the cell whose top-left corner is (x, y).
 // Leaves the canvas's pen, fill and font as the last drawing left them. The face that
 // carries the scrub text shows it in place of its description, also where descriptions

@@ -21,6 +21,13 @@ Box clipped(Box b, int width, int height)
             std::min(b.bottom, height)};
 }
 
+// Whether two calls are the same text in the same place, font and state, whatever it reads.
+bool sameTextPlace(const DrawOp &a, const DrawOp &b)
+{
+    return a.kind == DrawOp::Kind::Text && b.kind == DrawOp::Kind::Text && a.a == b.a && a.b == b.b
+        && a.font == b.font && a.smooth == b.smooth && a.pen == b.pen && a.brush == b.brush;
+}
+
 } // namespace
 
 void DisplayList::begin(int width, int height)
@@ -33,7 +40,7 @@ void DisplayList::begin(int width, int height)
     m_height = height;
 }
 
-std::vector<Box> DisplayList::changedAreas() const
+std::vector<Box> DisplayList::changedAreas()
 {
     const Box whole {0, 0, m_width, m_height};
     if (m_width != m_previousWidth || m_height != m_previousHeight
@@ -41,9 +48,30 @@ std::vector<Box> DisplayList::changedAreas() const
         return whole.empty() ? std::vector<Box> {} : std::vector<Box> {whole};
     std::vector<Box> areas;
     for (size_t i = 0; i < m_ops.size(); ++i) {
-        if (m_ops[i] == m_previous[i])
+        const DrawOp &before = m_previous[i];
+        const DrawOp &after = m_ops[i];
+        if (after == before)
             continue;
-        for (const Box &b : {m_previous[i].box, m_ops[i].box}) {
+        if (sameTextPlace(before, after)) {
+            // The time in digits changes a glyph or two a second: only those columns,
+            // with the margin the whole text has for what glyphs reach past their place.
+            m_measure.setFont(after.font);
+            m_measure.setTextSmoothing(after.smooth);
+            if (const auto span = m_measure.textDifference(before.text, after.text)) {
+                if (span->first >= span->second)
+                    continue;
+                const long long margin = static_cast<long long>(after.a) - after.box.left;
+                const Box b = grown(static_cast<long long>(after.a) + span->first,
+                                    std::min(before.box.top, after.box.top) + margin,
+                                    static_cast<long long>(after.a) + span->second,
+                                    std::max(before.box.bottom, after.box.bottom) - margin, margin);
+                const Box c = clipped(b, m_width, m_height);
+                if (!c.empty())
+                    areas.push_back(c);
+                continue;
+            }
+        }
+        for (const Box &b : {before.box, after.box}) {
             const Box c = clipped(b, m_width, m_height);
             if (!c.empty())
                 areas.push_back(c);
@@ -114,6 +142,14 @@ void DisplayList::textOut(int x, int y, const std::string &text)
     op.text = text;
 }
 
+std::optional<std::pair<int, int>> DisplayList::textDifference(const std::string &before,
+                                                               const std::string &after)
+{
+    m_measure.setFont(font());
+    m_measure.setTextSmoothing(textSmoothing());
+    return m_measure.textDifference(before, after);
+}
+
 TextSize DisplayList::textSize(const std::string &text)
 {
     m_measure.setFont(font());
@@ -171,10 +207,13 @@ AreaCover::AreaCover(int width, int height, const std::vector<Box> &area)
         const Box b = clipped(raw, width, height);
         if (b.empty())
             continue;
+        m_boxes.push_back(b);
         for (int r = b.top / Cell; r <= (b.bottom - 1) / Cell; ++r)
             for (int c = b.left / Cell; c <= (b.right - 1) / Cell; ++c)
                 m_sums[size_t(r + 1) * stride + c + 1] = 1;
     }
+    if (m_boxes.size() > ExactBoxes)
+        m_boxes.clear();
     for (int r = 1; r <= m_rows; ++r)
         for (int c = 1; c <= m_columns; ++c)
             m_sums[size_t(r) * stride + c] += m_sums[size_t(r - 1) * stride + c]
@@ -193,8 +232,14 @@ bool AreaCover::reaches(const Box &box) const
     const Box b = clipped(box, m_columns * Cell, m_rows * Cell);
     if (b.empty())
         return false;
-    return count(b.left / Cell, b.top / Cell, (b.right - 1) / Cell + 1, (b.bottom - 1) / Cell + 1)
-        > 0;
+    if (count(b.left / Cell, b.top / Cell, (b.right - 1) / Cell + 1, (b.bottom - 1) / Cell + 1)
+        == 0)
+        return false;
+    if (m_boxes.empty())
+        return true;
+    return std::any_of(m_boxes.begin(), m_boxes.end(), [&](const Box &a) {
+        return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    });
 }
 
 // --- replay ------------------------------------------------------------------------------

@@ -40,9 +40,10 @@ public:
     const std::vector<DrawOp> &ops() const { return m_ops; }
     const std::vector<DrawOp> &previous() const { return m_previous; }
     // The areas that differ between previous() and ops(): the old and the new place of
-    // every call that changed, cut to the picture. Everything when the pictures differ
-    // in size or in their number of calls.
-    std::vector<Box> changedAreas() const;
+    // every call that changed (of a text that changed in place, only the glyphs that
+    // changed), cut to the picture. Everything when the pictures differ in size or in
+    // their number of calls.
+    std::vector<Box> changedAreas();
 
     int width() const override { return m_width; }
     int height() const override { return m_height; }
@@ -53,6 +54,8 @@ public:
     void roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH) override;
     void textOut(int x, int y, const std::string &text) override;
     TextSize textSize(const std::string &text) override;
+    std::optional<std::pair<int, int>> textDifference(const std::string &before,
+                                                      const std::string &after) override;
     void drawBitmap(int x, int y, const Bitmap &bitmap) override;
     // Nothing is drawn here, so there is nothing to read: white.
     Color pixel(int x, int y) const override;
@@ -74,7 +77,8 @@ private:
 std::vector<Box> mergeBoxes(std::vector<Box> boxes);
 
 // Which parts of a picture an area covers, kept in square cells: answers in constant
-// time whether a box may reach the area (never "no" when it does).
+// time whether a box may reach the area (never "no" when it does); an area of a few
+// boxes, as a tick's, is then checked box by box, so that the answer is exact.
 class AreaCover
 {
 public:
@@ -83,10 +87,12 @@ public:
 
 private:
     static constexpr int Cell = 32;
+    static constexpr size_t ExactBoxes = 256;
     int count(int c0, int r0, int c1, int r1) const; // cells in columns c0..c1-1, rows r0..r1-1
     int m_columns = 0;
     int m_rows = 0;
     std::vector<int> m_sums; // (m_columns + 1) x (m_rows + 1) running sums of covered cells
+    std::vector<Box> m_boxes; // the area inside the picture, while it has few boxes
 };
 
 // Makes the recorded calls again on a canvas, in order: all of them, or those that can

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <sys/socket.h>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -118,6 +119,17 @@ std::optional<ScreenPoint> windowTopLeft(std::uintptr_t window)
     const ScreenPoint p {reply->dst_x, reply->dst_y};
     std::free(reply);
     return p;
+}
+
+void widenRequestBuffer()
+{
+    xcb_connection_t *c = toolkitConnection();
+    if (!c)
+        return;
+    // A tick of many faces sends a few hundred kilobytes, about the usual socket buffer.
+    // The kernel caps the size at its limit; a smaller buffer only costs a wait.
+    const int size = 1 << 20;
+    setsockopt(xcb_get_file_descriptor(c), SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
 }
 
 } // namespace tivora

@@ -739,7 +739,7 @@ void TForm1::paintEvent(QPaintEvent *event)
         const QRegion &area = event->region();
         {
             QPainter painter(this);
-            m_canvas.begin(painter, m_pictureSize.width(), m_pictureSize.height());
+            m_canvas.begin(painter, m_pictureSize.width(), m_pictureSize.height(), area);
             replay(m_picture.ops(), m_canvas,
                    AreaCover(m_pictureSize.width(), m_pictureSize.height(), boxesOf(area)));
             m_canvas.end();

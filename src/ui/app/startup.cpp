@@ -18,6 +18,7 @@
 #include "platform/session_bus.h"
 #include "platform/termination.h"
 #include "ui/skins/skin_files.h"
+#include "platform/window_state.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -296,10 +297,20 @@ int runTivora(int argc, char **argv)
         return noDisplay();
     ToolkitArguments qtArgs(argv[0]);
     UnscaledToolkit unscaled;
+    // The window's pixels go to the X server over the connection, not through shared
+    // memory: before a paint may touch a shared buffer again the toolkit waits for the
+    // server in a round trip, which wakes the program's event thread on every tick,
+    // while a tick's changed pixels are only a few kilobytes.
+    const bool shmChosen = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (!shmChosen)
+        qputenv("QT_XCB_NO_MITSHM", "1");
     const auto app = startApplication(qtArgs);
     unscaled.giveBack();
+    if (!shmChosen)
+        qunsetenv("QT_XCB_NO_MITSHM");
     if (!onDisplay())
         return noDisplay();
+    widenRequestBuffer();
     // The toolkit names its hidden client-leader window after the application; that
     // name must not be the title by which instances find each other.
     QApplication::setApplicationName(QStringLiteral("tivora"));

@@ -4,7 +4,9 @@
 #include "core/model/font_height.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPen>
+#include <QRawFont>
 #include <QStaticText>
 #include <QString>
 #include <algorithm>
@@ -24,6 +26,9 @@ constexpr int MaxFontPixels = 2048;
 // for the finished picture.
 constexpr size_t MaxCachedFonts = 8;
 constexpr size_t MaxCachedTexts = 4096;
+// Line sprites: hands of up to this extent, and so many of them (a few megabytes).
+constexpr int MaxSpriteSide = 256;
+constexpr size_t MaxLineSprites = 512;
 
 // Coordinates are cut by clampCoord before they reach QPainter.
 
@@ -167,7 +172,26 @@ struct QtCanvas::FontCache
         return state == Plain;
     }
 
+    // The glyph of a printable character in this font, made once; nothing when the font
+    // has none of its own for it (a fallback font would draw it).
+    std::optional<quint32> glyph(int c)
+    {
+        if (glyphs.empty()) {
+            glyphs.assign(Printable, NoGlyph);
+            raw = QRawFont::fromFont(font);
+        }
+        if (glyphs[c] == NoGlyph) {
+            const QList<quint32> g = raw.glyphIndexesForString(QString(QChar(c + 0x20)));
+            glyphs[c] = g.size() == 1 && g[0] != 0 ? g[0] : Missing;
+        }
+        if (glyphs[c] == Missing)
+            return std::nullopt;
+        return glyphs[c];
+    }
+
     static constexpr int Printable = 0x7f - 0x20;
+    static constexpr quint32 NoGlyph = 0xffffffff; // not looked up yet
+    static constexpr quint32 Missing = 0xfffffffe;
     enum : std::uint8_t { Unknown, Plain, Kerned };
 
     FontSpec fontSpec;
@@ -178,6 +202,8 @@ struct QtCanvas::FontCache
     std::unordered_map<std::string, Text> texts;
     std::vector<qreal> advances; // of the printable characters, -1 until measured
     std::vector<std::uint8_t> pairs; // of printable characters, Printable x Printable
+    QRawFont raw; // the font's glyphs, made with glyphs
+    std::vector<quint32> glyphs; // of the printable characters
 };
 
 QtCanvas::QtCanvas(int dpi) : m_dpi(dpi > 0 ? dpi : 96) { }
@@ -208,12 +234,15 @@ const QImage &QtCanvas::image()
     return m_image;
 }
 
-void QtCanvas::begin(QPainter &painter, int width, int height)
+void QtCanvas::begin(QPainter &painter, int width, int height, const QRegion &area)
 {
     endPainting();
     m_target = &painter;
     m_targetWidth = width;
     m_targetHeight = height;
+    m_area.clear();
+    if (area.rectCount() <= 64)
+        m_area.assign(area.begin(), area.end());
     m_target->setRenderHint(QPainter::Antialiasing, false);
     m_painterFont = nullptr;
 }
@@ -221,6 +250,7 @@ void QtCanvas::begin(QPainter &painter, int width, int height)
 void QtCanvas::end()
 {
     m_target = nullptr;
+    m_area.clear();
     m_painterFont = nullptr;
 }
 
@@ -306,11 +336,53 @@ void QtCanvas::line(int x1, int y1, int x2, int y2)
     p.drawPolyline(ends, 2);
 }
 
+const QtCanvas::LineSprite &QtCanvas::lineSprite(int dx, int dy)
+{
+    const Pen &pn = pen();
+    const std::uint64_t key = (std::uint64_t(pn.color.r) << 56) | (std::uint64_t(pn.color.g) << 48)
+        | (std::uint64_t(pn.color.b) << 40) | (std::uint64_t(std::clamp(pn.width, 1, 32)) << 32)
+        | (std::uint64_t(std::uint16_t(dx)) << 16) | std::uint16_t(dy);
+    if (auto it = m_lineSprites.find(key); it != m_lineSprites.end())
+        return it->second;
+    if (m_lineSprites.size() >= MaxLineSprites)
+        m_lineSprites.clear();
+    // The same line on a clear picture, moved by whole pixels, which leaves its coverage
+    // as it is.
+    const int reach = std::max(pn.width, 1) + 2;
+    LineSprite sprite;
+    sprite.offset = QPoint(std::min(dx, 0) - reach, std::min(dy, 0) - reach);
+    sprite.image = QImage(std::abs(dx) + 2 * reach + 1, std::abs(dy) + 2 * reach + 1,
+                          QImage::Format_ARGB32_Premultiplied);
+    sprite.image.fill(Qt::transparent);
+    QPainter p(&sprite.image);
+    QPen roundPen = toQPen(pn);
+    roundPen.setCapStyle(Qt::RoundCap);
+    p.setPen(roundPen);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QPointF from(-sprite.offset.x() + 0.5, -sprite.offset.y() + 0.5);
+    p.drawLine(QLineF(from, from + QPointF(dx, dy)));
+    p.end();
+    return m_lineSprites.emplace(key, std::move(sprite)).first->second;
+}
+
 void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
 {
     if (!drawable())
         return;
     QPainter &p = painter();
+    const long long dx = static_cast<long long>(x2) - x1;
+    const long long dy = static_cast<long long>(y2) - y1;
+    // Lines along a row or column are left out: the toolkit smooths their ends by another
+    // rule, which a sprite does not repeat to the bit.
+    if (m_target && !m_area.empty() && dx != 0 && dy != 0 && pen().width <= 32
+        && std::abs(dx) <= MaxSpriteSide && std::abs(dy) <= MaxSpriteSide
+        && std::abs(x1) < CoordLimit && std::abs(y1) < CoordLimit
+        && p.compositionMode() == QPainter::CompositionMode_SourceOver) {
+        // A repaint through a clipped painter: the line as drawn before.
+        const LineSprite &sprite = lineSprite(int(dx), int(dy));
+        p.drawImage(QPoint(x1, y1) + sprite.offset, sprite.image);
+        return;
+    }
     // A line from pixel to pixel runs between their centres, half a pixel in, so that it
     // ends where the plain line ends; round caps cover the end pixels as square ones do.
     QPen roundPen = toQPen(pen());
@@ -393,6 +465,8 @@ void QtCanvas::textOut(int x, int y, const std::string &text)
         m_painterFont = &f;
     }
     p.setPen(toQColor(Color::fromRef(font().color)));
+    if (drawPart(f, text, x, y))
+        return;
     const QPoint topLeft(clampCoord(x), clampCoord(y));
     if (!t.drawn) {
         t.drawn = true;
@@ -407,11 +481,108 @@ void QtCanvas::textOut(int x, int y, const std::string &text)
     p.drawStaticText(topLeft, *t.laidOut); // placed by its top-left corner
 }
 
+bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
+{
+    if (!m_target || m_area.empty() || text.size() > 64 || std::abs(x) >= CoordLimit
+        || std::abs(y) >= CoordLimit || f.font.underline() || f.font.strikeOut())
+        return false;
+    // Each glyph's place is the sum of the advances before it where the font sets the
+    // text without kerning, so a run of glyphs drawn on its own at its place gives the
+    // pixels the whole text gives there. Glyphs reach past their advance and line by
+    // the margin the repaint areas allow for.
+    std::vector<qreal> edges {0};
+    for (size_t i = 0; i < text.size(); ++i) {
+        const int c = FontCache::printableIndex(QChar(uchar(text[i])));
+        if (c < 0
+            || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(text[i - 1]))), c)))
+            return false;
+        edges.push_back(edges.back() + f.advance(c));
+    }
+    const int height = f.metrics.height();
+    const int margin = height / 4 + 2;
+    const auto reaches = [&](size_t k) {
+        const QRect glyph(
+            QPoint(x + int(std::floor(edges[k])) - margin, y - margin),
+            QPoint(x + int(std::ceil(edges[k + 1])) + margin - 1, y + height + margin - 1));
+        return std::any_of(m_area.begin(), m_area.end(),
+                           [&](const QRect &r) { return r.intersects(glyph); });
+    };
+    size_t first = 0;
+    while (first < text.size() && !reaches(first))
+        ++first;
+    if (first == text.size())
+        return true; // nothing of it is to be painted
+    size_t last = text.size();
+    while (last > first && !reaches(last - 1))
+        --last;
+    if (first == 0 && last == text.size())
+        return false;
+    // The glyphs come from the font's glyph cache: a time string is new every second,
+    // its glyphs are not, so nothing is laid out or shaped again.
+    QList<quint32> glyphs;
+    QList<QPointF> places;
+    for (size_t k = first; k < last; ++k) {
+        const std::optional<quint32> g = f.glyph(FontCache::printableIndex(QChar(uchar(text[k]))));
+        if (!g)
+            return false;
+        glyphs.push_back(*g);
+        places.push_back(QPointF(edges[k], 0));
+    }
+    QGlyphRun run;
+    run.setRawFont(f.raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(places);
+    // Glyphs stand on the baseline, one ascent below the top.
+    painter().drawGlyphRun(QPointF(x, y + f.metrics.ascent()), run);
+    return true;
+}
+
 TextSize QtCanvas::textSize(const std::string &text)
 {
     FontCache &f = currentFont();
     m_textUsed = true;
     return {f.text(text, m_picture).width, f.metrics.height()};
+}
+
+std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &before,
+                                                            const std::string &after)
+{
+    FontCache &f = currentFont();
+    // The left edges of a text's glyphs and its end: sums of the characters' advances,
+    // known where the font sets the text without kerning (as summedWidth() measures it).
+    const auto edges = [&f](const std::string &t) -> std::optional<std::vector<qreal>> {
+        if (t.size() > 64)
+            return std::nullopt;
+        std::vector<qreal> e {0};
+        for (size_t i = 0; i < t.size(); ++i) {
+            const int c = FontCache::printableIndex(QChar(uchar(t[i])));
+            if (c < 0
+                || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(t[i - 1]))), c)))
+                return std::nullopt;
+            e.push_back(e.back() + f.advance(c));
+        }
+        return e;
+    };
+    const std::optional<std::vector<qreal>> a = edges(before);
+    const std::optional<std::vector<qreal>> b = edges(after);
+    if (!a || !b)
+        return std::nullopt;
+    // Glyphs before the first change stand alike; so do those after the last change
+    // that start at the same place in both texts.
+    size_t first = 0;
+    while (first < before.size() && first < after.size() && before[first] == after[first])
+        ++first;
+    size_t endA = before.size();
+    size_t endB = after.size();
+    while (endA > first && endB > first && before[endA - 1] == after[endB - 1]
+           && (*a)[endA - 1] == (*b)[endB - 1]) {
+        --endA;
+        --endB;
+    }
+    if (endA == first && endB == first)
+        return std::pair {0, 0};
+    return std::pair {int(std::floor((*a)[first])),
+                      int(std::ceil(std::max((*a)[endA], (*b)[endB])))};
 }
 
 void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)

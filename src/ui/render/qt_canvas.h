@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace tivora {
@@ -43,7 +44,9 @@ public:
     // Ends any open painter and the picture (endFrame), and gives the finished picture.
     const QImage &image();
     // Draws through the given painter, onto a picture of the given size, until end().
-    void begin(QPainter &painter, int width, int height);
+    // A painter clipped to an area may be told it: texts then draw only their glyphs
+    // that reach it.
+    void begin(QPainter &painter, int width, int height, const QRegion &area = QRegion());
     void end();
     // Ends a picture: the texts it did not use leave the caches (yesterday's date, the
     // last second's time).
@@ -58,6 +61,8 @@ public:
     void roundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH) override;
     void textOut(int x, int y, const std::string &text) override;
     TextSize textSize(const std::string &text) override;
+    std::optional<std::pair<int, int>> textDifference(const std::string &before,
+                                                      const std::string &after) override;
     void drawBitmap(int x, int y, const Bitmap &bitmap) override;
     Color pixel(int x, int y) const override;
 
@@ -69,6 +74,9 @@ private:
     bool drawable() const { return m_target || !m_image.isNull(); }
     // The cache entry of the current FontSpec and text smoothing, made on first use.
     FontCache &currentFont();
+    // Draws the part of a text that reaches m_area; false when the whole text is to be
+    // drawn instead.
+    bool drawPart(FontCache &f, const std::string &text, int x, int y);
 
     int m_dpi;
     QImage m_image;
@@ -78,9 +86,20 @@ private:
     QPainter *m_target = nullptr;
     int m_targetWidth = 0;
     int m_targetHeight = 0;
+    std::vector<QRect> m_area; // the lent painter's clip, when it is a few rectangles
     // The repaint runs every second all day and draws the same descriptions and dates each
     // time, so each font keeps its QFont, metrics and laid-out texts; most recent first.
     std::vector<std::unique_ptr<FontCache>> m_fonts;
+    // Smoothed lines drawn before, by pen and extent from the first end: each a picture
+    // of the line's colour at the coverage its edge pixels get, laid on with SourceOver,
+    // which gives the pixels the line drawn anew gives. Hands take few distinct places.
+    struct LineSprite
+    {
+        QImage image;
+        QPoint offset; // of the picture's corner from the line's first end
+    };
+    std::unordered_map<std::uint64_t, LineSprite> m_lineSprites;
+    const LineSprite &lineSprite(int dx, int dy);
     // The font last set on the open painter.
     mutable const FontCache *m_painterFont = nullptr;
     // Pictures ended since texts were last used.
