@@ -18,26 +18,16 @@
 #include "core/render/see_through.h"
 #include "ui/skins/skin_files.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QBackingStore>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QCursor>
-#include <QDialog>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLocale>
-#include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QWheelEvent>
-#include <QWindow>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -80,17 +70,6 @@ std::vector<Box> boxesOf(const QRegion &region)
     for (const QRect &r : region)
         boxes.push_back({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
     return boxes;
-}
-
-// Sets the mask's bits in the rectangle from the picture (a 32-bit image of the same
-// size): set where a pixel is shown (markShownRow). Returns whether any bit changed.
-bool markShown(QImage &mask, const QImage &picture, const QRect &rect)
-{
-    bool changed = false;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        changed |= markShownRow(reinterpret_cast<const std::uint32_t *>(picture.constScanLine(y)),
-                                mask.scanLine(y), rect.left(), rect.right());
-    return changed;
 }
 
 // The built-in texts of the window and its popup menu.
@@ -148,111 +127,6 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
 
 TForm1::~TForm1() = default;
 
-void TForm1::createMenu()
-{
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName("PopupMenu1");
-    const auto item = [this](const char *name) {
-        QAction *action = PopupMenu1->addAction(QString());
-        action->setObjectName(name);
-        return action;
-    };
-    N11 = item("N11");
-    N1 = item("N1");
-    N2 = item("N2");
-    N3 = PopupMenu1->addSeparator();
-    N3->setObjectName("N3");
-    N4 = item("N4");
-    // "Show" does what a left click on the tray icon does.
-    connect(N11, &QAction::triggered, this, [this] { tr1Click(Qt::LeftButton); });
-    connect(N1, &QAction::triggered, this, &TForm1::N1Click);
-    connect(N2, &QAction::triggered, this, &TForm1::N2Click);
-    connect(N4, &QAction::triggered, this, &TForm1::N4Click);
-
-    tr1 = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/tray.png")), this);
-    tr1->setObjectName("tr1");
-    tr1->setContextMenu(PopupMenu1);
-    // Tray hosts that report clicks themselves do so through the icon's signal; on X11
-    // the icon's own window reports presses, which TrayInput turns into clicks.
-    connect(tr1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::Trigger)
-            tr1Click(Qt::LeftButton);
-        else if (r == QSystemTrayIcon::DoubleClick)
-            tr1DblClick();
-    });
-    auto *trayInput = new TrayInput(TrayInput::isToolkitIcon, this);
-    if (QCoreApplication *app = QCoreApplication::instance())
-        app->installEventFilter(trayInput);
-    connect(trayInput, &TrayInput::clicked, this, [this] { tr1Click(Qt::LeftButton); });
-    connect(trayInput, &TrayInput::doubleClicked, this, &TForm1::tr1DblClick);
-    connect(trayInput, &TrayInput::menuRequested, this,
-            [this](QPoint at) { PopupMenu1->popup(at); });
-    // While the options or about window runs modally, the toolkit gives the widget and the
-    // tray icon no mouse input; their right click still opens the menu, which is how the
-    // program is ended from anywhere.
-    const auto menuWindow = [this](std::uintptr_t id) -> QWidget * {
-        QWidget *w = QWidget::find(WId(id));
-        return w && (w == this || TrayInput::isToolkitIcon(w)) ? w : nullptr;
-    };
-    watchRightClicks(
-        this,
-        [menuWindow](std::uintptr_t id) {
-            // Not under a box: it waits for its answer first.
-            const QWidget *modal = QApplication::activeModalWidget();
-            return modal && !qobject_cast<const QMessageBox *>(modal) && menuWindow(id);
-        },
-        [this, menuWindow](std::uintptr_t id, QPoint local, QPoint global) {
-            QWidget *w = menuWindow(id);
-            // Opened once the toolkit is done with the release, which would close it.
-            if (w && w->rect().contains(local))
-                QTimer::singleShot(0, PopupMenu1, [this, global] {
-                    if (!PopupMenu1->isVisible())
-                        PopupMenu1->popup(global);
-                });
-        });
-}
-
-void TForm1::watchScreens()
-{
-    // A screen added, removed or resized may leave the widget where no one can reach
-    // it. The check waits for the toolkit to finish the change, and runs once for the
-    // several signals one change gives.
-    auto *check = new QTimer(this);
-    check->setSingleShot(true);
-    check->setInterval(0);
-    connect(check, &QTimer::timeout, this, [this] { guarded([this] { keepOnScreen(); }); });
-    const auto watch = [this, check](QScreen *screen) {
-        connect(screen, &QScreen::geometryChanged, check, qOverload<>(&QTimer::start));
-        connect(screen, &QScreen::availableGeometryChanged, check, qOverload<>(&QTimer::start));
-    };
-    for (QScreen *screen : QGuiApplication::screens())
-        watch(screen);
-    auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
-    if (!app)
-        return;
-    connect(app, &QGuiApplication::screenAdded, this, [watch, check](QScreen *screen) {
-        watch(screen);
-        check->start();
-    });
-    connect(app, &QGuiApplication::screenRemoved, check, qOverload<>(&QTimer::start));
-}
-
-void TForm1::keepOnScreen()
-{
-    const Point p = keepReachable({x(), y()}, width(), height(), m_services.screens());
-    if (p != Point {x(), y()})
-        move(p.x, p.y);
-}
-
-void TForm1::takeFocusBack()
-{
-    // Closing a window of the program leaves the keyboard to whatever the window
-    // manager picks; the widget asks for it again, unless another of its windows is
-    // still open.
-    if (isVisible() && !QApplication::activeModalWidget())
-        activateWindow();
-}
-
 void TForm1::FormCreate()
 {
     // Instance control: close every other instance before the settings are read, so
@@ -268,28 +142,6 @@ void TForm1::FormCreate()
     refreshZoneClocks();
     if (!m_context.snapshot)
         applyLanguage(this, languageFile(m_model.dataDir()), &m_model.LangMessages, PopupMenu1);
-}
-
-QPoint TForm1::screenPosition() const
-{
-    // The toolkit's idea of the position can lag behind what the window manager did
-    // while it placed or re-parented the window; the X server knows where it is.
-    if (testAttribute(Qt::WA_WState_Created))
-        if (const std::optional<ScreenPoint> p = windowTopLeft(internalWinId()))
-            return {p->x, p->y};
-    return pos();
-}
-
-WindowPlacement TForm1::placement() const
-{
-    const QPoint p = screenPosition();
-    return {stayOnTop(), p.y(), p.x()};
-}
-
-void TForm1::applyPlacement(const WindowPlacement &placement)
-{
-    setStayOnTop(placement.stayOnTop);
-    move(placement.left, placement.top);
 }
 
 void TForm1::startTicking()
@@ -308,97 +160,6 @@ void TForm1::warn(const std::string &title, const std::string &text)
     }
     m_services.warning(QString::fromStdString(title), QString::fromStdString(text));
     takeFocusBack();
-}
-
-void TForm1::closeOpenWindows()
-{
-    // A box or dialog left open would keep its own event loop waiting for a click.
-    while (QWidget *modal = QApplication::activeModalWidget()) {
-        if (!modal->close())
-            break;
-    }
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w != this && w->isVisible() && qobject_cast<QDialog *>(w))
-            w->close();
-    }
-}
-
-void TForm1::closeForTermination()
-{
-    m_terminating = true;
-    closeOpenWindows();
-    close();
-}
-
-void TForm1::saveOnLostDisplay()
-{
-    if (m_released)
-        return;
-    m_terminating = true;
-    m_released = true;
-    guarded([this] { SaveOptions(); });
-}
-
-void TForm1::LoadSkin()
-{
-    m_repaintAll = true;
-    tivora::LoadSkin(m_model.dataDir(), m_model.options, m_skin, m_dpi);
-}
-
-void TForm1::useBuiltInSkin(const std::string &reason)
-{
-    std::fprintf(stderr, "tivora: %s; drawing the built-in skin instead\n", reason.c_str());
-    m_repaintAll = true;
-    tivora::useBuiltInSkin(m_model.options, m_skin, m_dpi);
-}
-
-void TForm1::SaveSkin()
-{
-    m_repaintAll = true; // the image is read again
-    tivora::SaveSkin(m_model.dataDir(), m_model.options, m_skin);
-}
-
-void TForm1::SaveOptions()
-{
-    m_model.save(*this);
-}
-
-void TForm1::setStayOnTop(bool onTop)
-{
-    if (onTop == m_onTop)
-        return;
-    m_onTop = onTop;
-    // Asked of the window manager for the window as it is: a new native window (what a
-    // change of the toolkit's window flags makes) would lose its place, its shape and
-    // the states that keep it a widget. A hidden window gets it when it is shown.
-    if (isVisible())
-        setKeptAbove(winId(), onTop);
-}
-
-bool TForm1::stayOnTop() const
-{
-    return m_onTop;
-}
-
-void TForm1::setOptionsItemEnabled(bool enabled)
-{
-    if (N1)
-        N1->setEnabled(enabled);
-}
-
-void TForm1::holdClock()
-{
-    Timer1->stop();
-}
-
-void TForm1::resumeClock()
-{
-    Timer1->start();
-}
-
-void TForm1::setOpacitySwitch(bool on)
-{
-    setWindowOpacity(m_model.setOpacitySwitch(on) / 255.0);
 }
 
 QRegion TForm1::record(const LocalDateTime &time)
@@ -457,106 +218,11 @@ void TForm1::PaintClocks()
         repaint(changed);
 }
 
-LocalDateTime TForm1::shownTime() const
-{
-    const LocalDateTime now = m_services.clock.now();
-    if (!m_scrub.active())
-        return now;
-    return scrubbedTime(now, m_scrub.shiftMinutes(), m_services.clock.localOffset);
-}
-
-void TForm1::scrubBy(ScrubStep kind, int steps)
-{
-    m_scrub.step(kind, steps);
-    showScrubStep();
-}
-
-void TForm1::showScrubStep()
-{
-    ScrubTimer->start();
-    // Drawn at once rather than at the next tick.
-    guarded([this] { PaintClocks(); });
-}
-
-void TForm1::scrubToNow()
-{
-    ScrubTimer->stop();
-    if (!m_scrub.active())
-        return;
-    m_scrub.reset();
-    guarded([this] { PaintClocks(); });
-}
-
 void TForm1::refreshZoneClocks()
 {
     const TimeZoneSource zones = systemTimeZones();
     if (refreshZoneOffsets(m_model.clocks, zones.standardOffset, zones.localStandardOffset()))
         m_repaintAll = true;
-}
-
-void TForm1::updateOpacity()
-{
-    if (!m_model.opacitySwitch())
-        return;
-    const QPoint c = QCursor::pos();
-    const QRect g = frameGeometry();
-    const bool over = cursorOverWindow(c.x(), c.y(), g.left(), g.top(), g.width(), g.height());
-    if (const std::optional<int> value = m_model.opacityFor(over))
-        setWindowOpacity(*value / 255.0);
-}
-
-void TForm1::updateShape(const QRegion &painted, const QImage *from)
-{
-    if (!m_model.options.ShowWhiteBG) {
-        if (!m_shape.isNull()) {
-            m_shape = QImage();
-            m_windowShape.clear();
-        }
-        return;
-    }
-    // The shape keeps every pixel that is not exactly white. It is read where the
-    // picture was just painted, from the window's buffer, which is the picture itself;
-    // a buffer that cannot be read gives the picture drawn whole.
-    const QImage *buffer = from;
-    if (!buffer) {
-        QPaintDevice *device = backingStore() ? backingStore()->paintDevice() : nullptr;
-        if (device && device->devType() == QInternal::Image)
-            buffer = static_cast<const QImage *>(device);
-    }
-    QImage converted;
-    if (!buffer || buffer->depth() != 32) {
-        converted = (buffer ? *buffer : picture()).convertToFormat(QImage::Format_RGB32);
-        buffer = &converted;
-    }
-    const qreal ratio = buffer->devicePixelRatio();
-    if (m_shape.size() != buffer->size()) {
-        m_shape = QImage(buffer->size(), QImage::Format_MonoLSB);
-        m_shape.fill(0);
-        m_shapeKnown = false;
-    }
-    const QRegion area = m_shapeKnown ? painted : QRegion(buffer->rect());
-    int top = INT_MAX;
-    int bottom = INT_MIN;
-    for (const QRect &r : area) {
-        const QRect d = QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio)
-                            .toAlignedRect()
-                            .intersected(buffer->rect());
-        if (!d.isEmpty() && markShown(m_shape, *buffer, d)) {
-            top = std::min(top, d.top());
-            bottom = std::max(bottom, d.bottom() + 1);
-        }
-    }
-    // The window system keeps the shape of a window; a new native window needs it anew.
-    if (m_shapedWindow != winId() || !m_shapeKnown) {
-        m_shapedWindow = winId();
-        top = 0;
-        bottom = m_shape.height();
-    }
-    m_shapeKnown = true;
-    if (top < bottom) {
-        ++m_maskUpdates;
-        m_windowShape.set(m_shapedWindow, m_shape, top, bottom);
-    }
 }
 
 void TForm1::SetFormSize()
@@ -583,34 +249,6 @@ void TForm1::SetFormSize()
     }
 }
 
-void TForm1::minimizeApplication()
-{
-    if (!WidgetModel::shouldMinimize(m_app && m_app->isMinimized(), m_services.trayAvailable()))
-        return;
-    if (m_app)
-        m_app->setMinimized(true);
-    Minimize();
-}
-
-void TForm1::Minimize()
-{
-    if (m_app)
-        m_app->hide();
-    hide();
-}
-
-void TForm1::restore()
-{
-    guarded([this] {
-        show();
-        raise();
-        activateWindow();
-        if (m_app)
-            m_app->hide();
-    });
-    PaintClocks();
-}
-
 void TForm1::Timer1Timer()
 {
     if (m_released)
@@ -623,52 +261,6 @@ void TForm1::Timer1Timer()
     guarded([this] { PaintClocks(); });
     if (m_context.trace)
         std::fprintf(stderr, "tivora: tick %lld\n", static_cast<long long>(m_services.clock.clockMs()));
-}
-
-void TForm1::tr1Click(Qt::MouseButton button)
-{
-    guarded([&] {
-        if (button != Qt::LeftButton)
-            return;
-        if (isHidden() && m_app)
-            m_app->setMinimized(false);
-        restore();
-    });
-}
-
-void TForm1::tr1DblClick()
-{
-    guarded([this] { minimizeApplication(); });
-}
-
-void TForm1::N1Click()
-{
-    guarded([this] {
-        // Made anew each time; it destroys itself when it closes.
-        showDialog(new Form2(m_model, *this));
-    });
-    takeFocusBack();
-}
-
-void TForm1::N2Click()
-{
-    guarded([this] { showDialog(new Form3(this, languageFile(m_model.dataDir()), N2)); });
-    takeFocusBack();
-}
-
-void TForm1::showDialog(QDialog *dialog)
-{
-    // The widget is on every workspace, and a window it owns would follow it there.
-    setOnCurrentWorkspace(dialog->winId());
-    dialog->exec();
-}
-
-void TForm1::N4Click()
-{
-    guarded([this] {
-        closeOpenWindows();
-        close();
-    });
 }
 
 void TForm1::FormShow()
@@ -750,104 +342,6 @@ void TForm1::paintEvent(QPaintEvent *event)
                          static_cast<long long>(m_services.clock.clockMs()));
         m_painted = true;
     });
-}
-
-void TForm1::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::RightButton)
-        m_rightPressed = true; // the menu opens when it is released on the window
-    if (event->button() != Qt::LeftButton)
-        return;
-    m_pressPoint = event->position().toPoint();
-    m_pressGlobal = event->globalPosition().toPoint();
-    m_dragging = true;
-}
-
-void TForm1::mouseMoveEvent(QMouseEvent *event)
-{
-    if (!m_dragging)
-        return;
-    guarded([&] {
-        const QPoint cursor = event->globalPosition().toPoint();
-        const Point p =
-            snapToScreens({cursor.x() - m_pressPoint.x(), cursor.y() - m_pressPoint.y()}, width(),
-                          height(), m_services.screens());
-        move(p.x, p.y);
-    });
-}
-
-void TForm1::mouseReleaseEvent(QMouseEvent *event)
-{
-    // A left click that did not drag the window brings scrubbed clocks back to now.
-    if (event->button() == Qt::LeftButton && m_dragging
-        && (event->globalPosition().toPoint() - m_pressGlobal).manhattanLength()
-            < QApplication::startDragDistance())
-        scrubToNow();
-    m_dragging = false;
-    if (event->button() != Qt::RightButton)
-        return;
-    // A right click opens the popup menu on its release, so that a press dragged onto
-    // an item does not choose it.
-    const bool click = m_rightPressed && rect().contains(event->position().toPoint());
-    m_rightPressed = false;
-    if (click)
-        PopupMenu1->popup(event->globalPosition().toPoint());
-}
-
-void TForm1::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    // The second press of a double-click; only the left button's hides the window.
-    if (event->button() == Qt::RightButton)
-        m_rightPressed = true;
-    if (event->button() == Qt::LeftButton)
-        guarded([this] { minimizeApplication(); });
-}
-
-void TForm1::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        // Esc first brings scrubbed clocks back to now; only then does it hide the widget.
-        // A key held down repeats: that must not hide the widget it just brought back.
-        if (m_scrub.active())
-            scrubToNow();
-        else if (!event->isAutoRepeat())
-            guarded([this] { minimizeApplication(); });
-        return;
-    case Qt::Key_Plus:
-    case Qt::Key_Equal: // the key of "+" without Shift
-        return scrubBy(ScrubStep::Quarter, 1);
-    case Qt::Key_Minus:
-        return scrubBy(ScrubStep::Quarter, -1);
-    case Qt::Key_PageUp:
-        return scrubBy(ScrubStep::Hour, 1);
-    case Qt::Key_PageDown:
-        return scrubBy(ScrubStep::Hour, -1);
-    default:
-        return;
-    }
-}
-
-void TForm1::wheelEvent(QWheelEvent *event)
-{
-    // Forward (away from the user) is later. A wheel turned with Alt arrives sideways.
-    const QPoint angle = event->angleDelta();
-    const int delta = angle.y() != 0 ? angle.y() : angle.x();
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const ScrubStep kind = mods.testFlag(Qt::ControlModifier) ? ScrubStep::Day
-        : mods.testFlag(Qt::ShiftModifier)                     ? ScrubStep::Hour
-                                                               : ScrubStep::Quarter;
-    event->accept();
-    if (m_scrub.wheel(delta, kind) != 0)
-        showScrubStep();
-}
-
-void TForm1::contextMenuEvent(QContextMenuEvent *event)
-{
-    // The toolkit asks for the menu on the right button's press on some desktops; the
-    // release opens it instead (mouseReleaseEvent). The keyboard's menu key opens it here.
-    if (event->reason() != QContextMenuEvent::Mouse)
-        PopupMenu1->popup(event->globalPos());
 }
 
 } // namespace tivora
