@@ -19,6 +19,7 @@ struct StartupContext
     std::filesystem::path dataDir;
     QStringList arguments; // the command line without the program name
     bool snapshot = false; // paint once into a picture: no instance control, tray or timer
+    double snapshotScale = 1; // the scale the snapshot is painted at
     bool trace = false; // print the times of the first paint and of every tick to stderr
 };
 

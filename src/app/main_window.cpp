@@ -14,6 +14,7 @@
 #include "platform/wall_clock.h"
 #include "platform/window_state.h"
 #include "render/clock_grid.h"
+#include "render/scale.h"
 #include "skins/skin_files.h"
 
 #include <QAction>
@@ -61,10 +62,31 @@ DesktopServices withDefaults(DesktopServices s)
     return s;
 }
 
+// The skins' fonts are sized at the designed density; on a scaled desktop the toolkit
+// draws them, like everything else, at the screen's scale.
 int screenDpi()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? int(std::lround(screen->logicalDotsPerInchY())) : 96;
+    return 96;
+}
+
+// The screen whose screen-pixel rectangle holds the point, else the primary one.
+const QScreen *screenAtScreenPixel(QPoint p)
+{
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        const QSizeF size = QSizeF(g.size()) * screen->devicePixelRatio();
+        if (QRectF(g.topLeft(), size).contains(p))
+            return screen;
+    }
+    return QGuiApplication::primaryScreen();
+}
+
+ScreenAxis axisOf(const QScreen *screen, bool horizontal)
+{
+    if (!screen)
+        return {};
+    const QPoint origin = screen->geometry().topLeft();
+    return {horizontal ? origin.x() : origin.y(), screen->devicePixelRatio()};
 }
 
 std::vector<Box> boxesOf(const QRegion &region)
@@ -204,13 +226,27 @@ void TForm1::FormCreate()
 
 WindowPlacement TForm1::placement() const
 {
-    return {stayOnTop(), y(), x()};
+    // The settings count in screen pixels. A widget not moved since it was placed keeps
+    // the place it was given: at a scale above 1 not every screen pixel has a designed
+    // one, and rounding must not move it a pixel on every start.
+    if (pos() == m_placedDesigned)
+        return {stayOnTop(), m_placedScreen.y(), m_placedScreen.x()};
+    const QScreen *screen = QGuiApplication::screenAt(pos());
+    if (!screen)
+        screen = this->screen();
+    return {stayOnTop(), screenCoordinate(y(), axisOf(screen, false)),
+            screenCoordinate(x(), axisOf(screen, true))};
 }
 
 void TForm1::applyPlacement(const WindowPlacement &placement)
 {
     setStayOnTop(placement.stayOnTop);
-    move(placement.left, placement.top);
+    const QPoint at(placement.left, placement.top);
+    const QScreen *screen = screenAtScreenPixel(at);
+    move(designedCoordinate(at.x(), axisOf(screen, true)),
+         designedCoordinate(at.y(), axisOf(screen, false)));
+    m_placedScreen = at;
+    m_placedDesigned = pos();
 }
 
 void TForm1::startTicking()
@@ -305,9 +341,14 @@ QRegion TForm1::record(const LocalDateTime &time)
     return changed;
 }
 
+double TForm1::pictureScale() const
+{
+    return m_context.snapshot ? m_context.snapshotScale : devicePixelRatioF();
+}
+
 const QImage &TForm1::picture()
 {
-    m_canvas.resize(m_pictureSize.width(), m_pictureSize.height());
+    m_canvas.resize(m_pictureSize.width(), m_pictureSize.height(), pictureScale());
     replay(m_picture.ops(), m_canvas);
     return m_canvas.image();
 }

@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -77,8 +78,10 @@ public:
     void restore();
     bool isDragging() const { return m_dragging; }
 
-    // The picture of the last repaint, drawn whole into an image of its own.
+    // The picture of the last repaint, drawn whole into an image of its own at the
+    // window's scale (a snapshot's: the one it was asked for).
     const QImage &picture();
+    double pictureScale() const;
     // The see-through shape: a bit for each pixel of the window, set where it is shown.
     const QImage &shapeMask() const { return m_shape; }
     // How often the see-through shape has been set.
@@ -150,6 +153,9 @@ private:
     int m_maskUpdates = 0;
     std::string m_timeSeparator = ":";
     bool m_dragging = false;
+    // Where the settings placed the widget, in screen pixels and in designed ones.
+    QPoint m_placedScreen;
+    QPoint m_placedDesigned {INT_MIN, INT_MIN};
     QPoint m_pressPoint;
     bool m_rightPressed = false;
     bool m_activatedOnce = false;

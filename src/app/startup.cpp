@@ -12,6 +12,7 @@
 #include "platform/session_bus.h"
 #include "platform/termination.h"
 #include "render/qt_time_zones.h"
+#include "render/scale.h"
 #include "skins/skin_files.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ struct SnapshotRequest
 {
     std::string file;
     std::optional<LocalDateTime> at;
+    double scale = 1;
 };
 
 // The arguments the toolkit is given: the program name alone. The toolkit would act on
@@ -48,54 +50,19 @@ struct ToolkitArguments
     char *argv[2];
 };
 
-// The widget counts in screen pixels: its position in the settings file, the snap
-// distance, the window size and the skin images. The toolkit's scaling of a high-DPI
-// desktop (from the desktop's DPI or the QT_*SCALE* variables) would count them in scaled
-// units instead, a position at 192 DPI being half the real one, so it is switched off
-// while the application is made. The windows are then drawn one to one as at 96 DPI, the
-// density their pixel layouts and the skins are made for: at the desktop's own DPI the
-// texts and the style's check boxes would outgrow the fixed layouts. The variables are
-// given back once the application exists, so that programs started from here scale as
-// the desktop asks.
-class UnscaledToolkit
+// The windows follow the desktop's scale (its Xft.dpi, QT_SCALE_FACTOR or a screen's own
+// ratio): they lay out and draw in designed pixels, which the toolkit multiplies by the
+// screen's scale, drawing texts, hands and outlines at the screen's own resolution.
+// Fractional scales (1.25, 1.5) are used as they are: rounded to whole ones, a 150 %
+// desktop would show the widget at twice or at once its designed size.
+void followDesktopScale()
 {
-public:
-    UnscaledToolkit()
-    {
-        for (Variable &v : m_saved) {
-            v.wasSet = qEnvironmentVariableIsSet(v.name);
-            v.value = qgetenv(v.name);
-        }
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-        qputenv("QT_FONT_DPI", "96");
-        qunsetenv("QT_SCALE_FACTOR");
-        qunsetenv("QT_SCREEN_SCALE_FACTORS");
-    }
-    void giveBack()
-    {
-        for (const Variable &v : m_saved) {
-            if (v.wasSet)
-                qputenv(v.name, v.value);
-            else
-                qunsetenv(v.name);
-        }
-    }
-
-private:
-    struct Variable
-    {
-        const char *name;
-        bool wasSet = false;
-        QByteArray value;
-    };
-    Variable m_saved[4] = {{"QT_ENABLE_HIGHDPI_SCALING", false, {}},
-                           {"QT_FONT_DPI", false, {}},
-                           {"QT_SCALE_FACTOR", false, {}},
-                           {"QT_SCREEN_SCALE_FACTORS", false, {}}};
-};
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
 
 constexpr const char *Usage =
-    "usage: tivora [/close] | tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS]";
+    "usage: tivora [/close] | tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS] [--scale S]";
 
 // A local date and time, with the local zone's offset from UTC at that time.
 std::optional<LocalDateTime> parseLocalTime(const std::string &text)
@@ -178,10 +145,10 @@ int showStartupError(char *program, const std::string &text)
 int runSnapshot(char *program, StartupContext context, const SnapshotRequest &request)
 {
     ToolkitArguments qtArgs(program);
-    UnscaledToolkit unscaled;
+    followDesktopScale();
     const auto app = startApplication(qtArgs);
-    unscaled.giveBack();
     context.snapshot = true;
+    context.snapshotScale = request.scale;
     TForm1 form(context, nullptr);
     form.SetFormSize();
     const LocalDateTime time =
@@ -225,14 +192,35 @@ int runTivora(int argc, char **argv)
 
     if (!args.empty() && args[0] == "--snapshot") {
         SnapshotRequest request;
-        if (args.size() != 2 && !(args.size() == 4 && args[2] == "--at")) {
+        if (args.size() < 2 || args.size() % 2 != 0) {
             std::fprintf(stderr, "%s\n", Usage);
             return 2;
         }
         request.file = args[1];
-        if (args.size() == 4 && !(request.at = parseLocalTime(args[3]))) {
-            std::fprintf(stderr, "tivora: not a local time: %s\n%s\n", args[3].c_str(), Usage);
-            return 2;
+        // --at and --scale, each at most once, in either order.
+        bool atGiven = false;
+        bool scaleGiven = false;
+        for (size_t i = 2; i < args.size(); i += 2) {
+            const std::string &value = args[i + 1];
+            if (args[i] == "--at" && !atGiven) {
+                atGiven = true;
+                if (!(request.at = parseLocalTime(value))) {
+                    std::fprintf(stderr, "tivora: not a local time: %s\n%s\n", value.c_str(), Usage);
+                    return 2;
+                }
+            } else if (args[i] == "--scale" && !scaleGiven) {
+                scaleGiven = true;
+                const std::optional<double> scale = parseScale(value);
+                if (!scale) {
+                    std::fprintf(stderr, "tivora: not a scale from %g to %g: %s\n%s\n", MinScale,
+                                 MaxScale, value.c_str(), Usage);
+                    return 2;
+                }
+                request.scale = *scale;
+            } else {
+                std::fprintf(stderr, "%s\n", Usage);
+                return 2;
+            }
         }
         choosePlatform(true);
         return runSnapshot(argv[0], context, request);
@@ -262,9 +250,8 @@ int runTivora(int argc, char **argv)
     if (!choosePlatform(false))
         return noDisplay();
     ToolkitArguments qtArgs(argv[0]);
-    UnscaledToolkit unscaled;
+    followDesktopScale();
     const auto app = startApplication(qtArgs);
-    unscaled.giveBack();
     if (!onDisplay())
         return noDisplay();
     // The toolkit names its hidden client-leader window after the application; that

@@ -1,6 +1,7 @@
 #include "render/qt_canvas.h"
 
 #include "model/font_height.h"
+#include "render/scale.h"
 
 #include <QFontMetrics>
 #include <QPen>
@@ -192,18 +193,25 @@ QtCanvas::~QtCanvas()
     endPainting();
 }
 
-void QtCanvas::resize(int width, int height)
+void QtCanvas::resize(int width, int height, double scale)
 {
     endPainting();
-    if (width <= 0 || height <= 0) {
+    m_imageWidth = 0;
+    m_imageHeight = 0;
+    if (width <= 0 || height <= 0 || !(scale > 0)) {
         m_image = QImage();
         return;
     }
     // A size beyond what QImage can hold gives a null image; every drawing call then does
     // nothing.
-    m_image = QImage(width, height, QImage::Format_RGB32);
-    if (!m_image.isNull())
-        m_image.fill(Qt::white);
+    m_image = QImage(scaledLength(width, scale), scaledLength(height, scale),
+                     QImage::Format_RGB32);
+    if (m_image.isNull())
+        return;
+    m_image.setDevicePixelRatio(scale);
+    m_image.fill(Qt::white);
+    m_imageWidth = width;
+    m_imageHeight = height;
 }
 
 const QImage &QtCanvas::image()
@@ -425,7 +433,24 @@ void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)
         return;
     const QPoint at(clampCoord(x), clampCoord(y));
     if (const auto *qb = dynamic_cast<const QtBitmap *>(&bitmap)) {
-        painter().drawImage(at, qb->image());
+        QPainter &p = painter();
+        const double scale = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+        if (scale == 1.0) {
+            p.drawImage(at, qb->image());
+            return;
+        }
+        // On a scaled device the image is scaled smoothly once, not on every repaint,
+        // and then drawn pixel for pixel where the scale is whole.
+        const QImage &image = qb->image();
+        if (m_scaledFrom != image.cacheKey() || m_scaledBy != scale || m_scaledBitmap.isNull()) {
+            m_scaledBitmap = image.scaled(scaledLength(image.width(), scale),
+                                          scaledLength(image.height(), scale),
+                                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            m_scaledBitmap.setDevicePixelRatio(scale);
+            m_scaledFrom = image.cacheKey();
+            m_scaledBy = scale;
+        }
+        p.drawImage(QRectF(at, QSizeF(image.width(), image.height())), m_scaledBitmap);
         return;
     }
     // Any other bitmap is copied pixel by pixel first.
@@ -445,7 +470,15 @@ void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)
 Color QtCanvas::pixel(int x, int y) const
 {
     endPainting();
-    // Outside the picture: white, as for the skin bitmap.
+    // A designed pixel is read at its top-left device pixel. Outside the picture: white,
+    // as for the skin bitmap.
+    const double scale = m_image.devicePixelRatio();
+    if (scale != 1.0) {
+        if (x < 0 || y < 0 || x >= m_imageWidth || y >= m_imageHeight)
+            return White;
+        x = int(std::floor(x * scale));
+        y = int(std::floor(y * scale));
+    }
     if (!m_image.valid(x, y))
         return White;
     return fromQRgb(m_image.pixel(x, y));
