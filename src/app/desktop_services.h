@@ -19,8 +19,8 @@ struct StartupContext
     std::filesystem::path dataDir;
     QStringList arguments; // the command line without the program name
     bool snapshot = false; // paint once into a picture: no instance control, tray or timer
-    double snapshotScale = 1; // the scale the snapshot is painted at
     bool trace = false; // print the times of the first paint and of every tick to stderr
+    double snapshotScale = 1; // the scale the snapshot is painted at
 };
 
 // Seams for the parts of the desktop that tests replace. An empty one is filled with

@@ -205,7 +205,8 @@ int runTivora(int argc, char **argv)
             if (args[i] == "--at" && !atGiven) {
                 atGiven = true;
                 if (!(request.at = parseLocalTime(value))) {
-                    std::fprintf(stderr, "tivora: not a local time: %s\n%s\n", value.c_str(), Usage);
+                    std::fprintf(stderr, "tivora: not a local time: %s\n%s\n", value.c_str(),
+                                 Usage);
                     return 2;
                 }
             } else if (args[i] == "--scale" && !scaleGiven) {

@@ -204,8 +204,7 @@ void QtCanvas::resize(int width, int height, double scale)
     }
     // A size beyond what QImage can hold gives a null image; every drawing call then does
     // nothing.
-    m_image = QImage(scaledLength(width, scale), scaledLength(height, scale),
-                     QImage::Format_RGB32);
+    m_image = QImage(scaledLength(width, scale), scaledLength(height, scale), QImage::Format_RGB32);
     if (m_image.isNull())
         return;
     m_image.setDevicePixelRatio(scale);
