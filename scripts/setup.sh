@@ -9,7 +9,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   libxcb1-dev libxcb-shape0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils x11-apps imagemagick
+  xvfb xauth xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   openbox trayer
   fonts-liberation2 fonts-dejavu-core
   tzdata
