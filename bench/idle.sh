@@ -7,7 +7,10 @@
 # paint, and the phase of its ticks (milliseconds after the whole second). A
 # measurement, not a test.
 #
-#   bench/idle.sh [SECONDS_PER_RUN] [PATH_OF_TIVORA]
+#   bench/idle.sh [SECONDS_PER_RUN] [PATH_OF_TIVORA] [DPI]
+#
+# DPI is the desktop's Xft.dpi (96 unless given; 192 is scale 2), the screen as many
+# times larger as the scale.
 #
 # CPU times come from /proc/PID/stat, which counts in clock ticks (10 ms): a run of S
 # seconds resolves 10/S ms/s. Phases and first paint need a Tivora that prints its ticks
@@ -16,6 +19,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 secs=${1:-30}
 tivora=${2:-$root/build/release/tivora}
+dpi=${3:-96}
 if [ ! -x "$tivora" ]; then
     cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release -DTIVORA_TESTS=OFF \
         -DTIVORA_BENCH=OFF >/dev/null
@@ -33,11 +37,13 @@ cleanup() {
 trap cleanup EXIT
 
 mkfifo "$work/fifo"
-Xvfb -displayfd 5 -screen 0 1920x1200x24 -nolisten tcp -noreset 5>"$work/fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 5 -screen 0 $((1920 * dpi / 96))x$((1200 * dpi / 96))x24 -nolisten tcp -noreset \
+    5>"$work/fifo" >/dev/null 2>&1 &
 xvfb=$!
 pids+=("$xvfb")
 read -r -t 20 number <"$work/fifo"
 export DISPLAY=":$number"
+echo "Xft.dpi: $dpi" | xrdb -nocpp -merge
 unset QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
@@ -89,7 +95,8 @@ xclock_pid=$!
 pids+=("$xclock_pid")
 sleep 2
 
-printf 'Run of %s s each on Xvfb %s; CPU in ms per second of wall time.\n' "$secs" "$DISPLAY"
+printf 'Run of %s s each on Xvfb %s at %s DPI; CPU in ms per second of wall time.\n' "$secs" \
+    "$DISPLAY" "$dpi"
 printf '%-6s %-12s %8s %8s %8s %8s %8s %9s %8s %8s %8s %s\n' faces mode tivora xclock \
     'X server' 'RSS MB' 'own MB' 'paint ms' ticks 'phase50' 'phaseMax' 'skip/twice'
 
