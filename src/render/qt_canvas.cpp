@@ -407,9 +407,10 @@ void QtCanvas::textOut(int x, int y, const std::string &text)
     p.setPen(toQColor(Color::fromRef(font().color)));
     const QPoint topLeft(clampCoord(x), clampCoord(y));
     // On a scaled device the two ways place glyph edges apart by a fraction of a pixel,
-    // and a text repainted in part must match the rest of it: there it is always laid out.
+    // and a text repainted in part must match the rest of it: there it is always drawn
+    // directly, the cheaper way for the time in digits, a new text every second.
     const bool scaled = p.device() && p.device()->devicePixelRatioF() != 1.0;
-    if (!t.drawn && !scaled) {
+    if (!t.drawn || scaled) {
         t.drawn = true;
         // QPainter places plain text by its baseline, one ascent below the top.
         p.drawText(QPoint(topLeft.x(), clampCoord(topLeft.y() + f.metrics.ascent())), t.text);
