@@ -7,7 +7,11 @@
 # several windows of the given length. A measurement, not a test.
 #
 #   bench/idle.sh [--seconds S] [--windows N] [--faces "1 10 40"] [--modes "default see-through"]
-#                 [--instructions] [--ticks N] [--warmup N] [PATH_OF_TIVORA]
+#                 [--instructions] [--ticks N] [--warmup N] [--dpi DPI]
+#                 [PATH_OF_TIVORA]
+#
+# --dpi is the desktop's Xft.dpi (96 unless given; 192 is scale 2), the screen as many
+# times larger as the scale.
 #
 # CPU time is read from /proc/PID/task/*/schedstat (nanoseconds on the CPU, every thread
 # of the process). Wake-ups are voluntary context switches summed over the threads
@@ -29,6 +33,7 @@ modes="default see-through"
 instructions=0
 ticks=60
 warmup=62
+dpi=96
 tivora=""
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -39,7 +44,8 @@ while [ $# -gt 0 ]; do
     --instructions) instructions=1; shift ;;
     --ticks) ticks=$2; shift 2 ;;
     --warmup) warmup=$2; shift 2 ;;
-    -h | --help) sed -n '2,22p' "$0"; exit 0 ;;
+    --dpi) dpi=$2; shift 2 ;;
+    -h | --help) sed -n '2,25p' "$0"; exit 0 ;;
     *) tivora=$1; shift ;;
     esac
 done
@@ -65,11 +71,13 @@ cleanup() {
 trap cleanup EXIT
 
 mkfifo "$work/fifo"
-Xvfb -displayfd 5 -screen 0 1920x1200x24 -nolisten tcp -noreset 5>"$work/fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 5 -screen 0 $((1920 * dpi / 96))x$((1200 * dpi / 96))x24 -nolisten tcp -noreset \
+    5>"$work/fifo" >/dev/null 2>&1 &
 xvfb=$!
 pids+=("$xvfb")
 read -r -t 20 number <"$work/fifo"
 export DISPLAY=":$number"
+echo "Xft.dpi: $dpi" | xrdb -nocpp -merge
 unset QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
@@ -187,8 +195,8 @@ xclock_pid=$!
 pids+=("$xclock_pid")
 sleep 2
 
-printf 'Windows of %s s, median of %s, on Xvfb %s; CPU in ms per second of wall time,\n' \
-    "$secs" "$windows" "$DISPLAY"
+printf 'Windows of %s s, median of %s, on Xvfb %s at %s DPI; CPU in ms per second of wall time,\n' \
+    "$secs" "$windows" "$DISPLAY" "$dpi"
 printf 'wake-ups per second; load average (1, 5, 15 min) at the start of each case.\n'
 printf '%-6s %-12s %8s %8s %7s %8s %8s %8s %7s %8s %6s %6s %6s %-8s %s\n' faces mode tivora xclock \
     ratio 'X server' 'wake T' 'wake X' 'RSS MB' 'paint ms' ticks phase50 phMax skip/2x load

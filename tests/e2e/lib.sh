@@ -107,7 +107,8 @@ export -f bounded xdotool xprop xwininfo xdpyinfo # for the checks run through b
 # window manager, a tray host, or a log of the clients that connect, with their pids,
 # in $WORK/xvfb.log). A server must not reset when its last client leaves: connections
 # made during a reset fail.
-#   start_display [--wm] [--tray] [--audit] [--size=WIDTHxHEIGHT]
+#   start_display [--own] [--wm] [--tray] [--audit] [--size=WIDTHxHEIGHT]
+#                 (--own: private, nothing more)
 start_display() {
     # A plain display is shared: the one scripts/test.sh started, when there is one.
     # (The tests run one at a time and end every process they start.) Any other is

@@ -92,7 +92,7 @@ TEST(Repaint, OnlyWhatChangedWithThePixelsOfAWholeRepaint)
         // The whole picture composed anew on every repaint, on one canvas whose drawing
         // state carries over as the widget's does.
         QtCanvas whole(f.dpi());
-        whole.resize(f.width(), f.height());
+        whole.resize(f.width(), f.height(), f.devicePixelRatioF());
         const auto composeWhole = [&] {
             composeGrid(whole, FaceContext {f.model().options, f.skin(), f.shownTime(), ":"},
                         f.model().clocks);

@@ -171,6 +171,8 @@ void Form3::FormPaint()
         setFixedWidth(picture.width());
     if (picture.height() != height())
         setFixedHeight(picture.height());
+    // On a scaled screen the picture is enlarged smoothly, not in blocks.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(0, 0, picture);
 }
 

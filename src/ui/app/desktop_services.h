@@ -22,6 +22,7 @@ struct StartupContext
     QStringList arguments; // the command line without the program name
     bool snapshot = false; // paint once into a picture: no instance control, tray or timer
     bool trace = false; // print the times of the first paint and of every tick to stderr
+    double snapshotScale = 1; // the scale the snapshot is painted at
 };
 
 // Seams for the parts of the desktop that tests replace. An empty one is filled with

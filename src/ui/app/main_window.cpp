@@ -57,10 +57,11 @@ DesktopServices withDefaults(DesktopServices s)
     return s;
 }
 
+// The skins' fonts are sized at the designed density; on a scaled desktop the toolkit
+// draws them, like everything else, at the screen's scale.
 int screenDpi()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? int(std::lround(screen->logicalDotsPerInchY())) : 96;
+    return 96;
 }
 
 std::vector<Box> boxesOf(const QRegion &region)
@@ -186,9 +187,14 @@ QRegion TForm1::record(const LocalDateTime &time)
     return changed;
 }
 
+double TForm1::pictureScale() const
+{
+    return m_context.snapshot ? m_context.snapshotScale : devicePixelRatioF();
+}
+
 const QImage &TForm1::picture()
 {
-    m_canvas.resize(m_pictureSize.width(), m_pictureSize.height());
+    m_canvas.resize(m_pictureSize.width(), m_pictureSize.height(), pictureScale());
     replay(m_picture.ops(), m_canvas);
     return m_canvas.image();
 }
@@ -231,7 +237,7 @@ void TForm1::SetFormSize()
     // A resize asks for the position the toolkit has in mind as well: it must be where
     // the window really is, or the widget would jump there.
     if (isVisible()) {
-        const QPoint real = screenPosition();
+        const QPoint real = designedPosition(screenPosition());
         if (real != pos())
             move(real);
     }

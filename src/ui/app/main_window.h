@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -89,8 +90,10 @@ public:
     void restore();
     bool isDragging() const { return m_dragging; }
 
-    // The picture of the last repaint, drawn whole into an image of its own.
+    // The picture of the last repaint, drawn whole into an image of its own at the
+    // window's scale (a snapshot's: the one it was asked for).
     const QImage &picture();
+    double pictureScale() const;
     // The see-through shape: a bit for each pixel of the window, set where it is shown.
     const QImage &shapeMask() const { return m_shape; }
     // How often the see-through shape has been set.
@@ -137,7 +140,10 @@ private:
     void takeFocusBack();
     void closeOpenWindows();
     void showDialog(QDialog *dialog);
+    // Where the window's top-left is, in screen pixels, and a screen pixel in the
+    // designed pixels the toolkit places windows by.
     QPoint screenPosition() const;
+    QPoint designedPosition(QPoint screenPixel) const;
     QRegion record(const LocalDateTime &time);
     // After a step of the scrubbed clocks: paints them and waits anew before going back.
     void showScrubStep();
@@ -182,6 +188,9 @@ private:
     int m_maskUpdates = 0;
     std::string m_timeSeparator = ":";
     bool m_dragging = false;
+    // Where the settings placed the widget, in screen pixels and in designed ones.
+    QPoint m_placedScreen;
+    QPoint m_placedDesigned {INT_MIN, INT_MIN};
     QPoint m_pressPoint;
     QPoint m_pressGlobal; // where the left button went down, to tell a click from a drag
     Scrub m_scrub;

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QIcon>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
@@ -46,7 +47,12 @@ void TForm1::createMenu()
     connect(N2, &QAction::triggered, this, &TForm1::N2Click);
     connect(N4, &QAction::triggered, this, &TForm1::N4Click);
 
-    tr1 = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/tray.png")), this);
+    // The icon in the sizes a tray asks for on screens of scale 1 to 4, so that a scaled
+    // tray shows one drawn at its size, not the smallest one enlarged.
+    QIcon trayIcon(QStringLiteral(":/icons/tray.png"));
+    for (const char *size : {"32", "48", "64"})
+        trayIcon.addFile(QStringLiteral(":/icons/tray_%1.png").arg(QLatin1String(size)));
+    tr1 = new QSystemTrayIcon(trayIcon, this);
     tr1->setObjectName("tr1");
     tr1->setContextMenu(PopupMenu1);
     // Tray hosts that report clicks themselves do so through the icon's signal; on X11

@@ -2,6 +2,7 @@
 
 #include "core/base/guard.h"
 #include "core/model/snap.h"
+#include "core/render/scale.h"
 #include "core/render/see_through.h"
 #include "platform/window_state.h"
 
@@ -21,6 +22,26 @@
 namespace tivora {
 
 namespace {
+
+// The screen whose screen-pixel rectangle holds the point, else the primary one.
+const QScreen *screenAtScreenPixel(QPoint p)
+{
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        const QSizeF size = QSizeF(g.size()) * screen->devicePixelRatio();
+        if (QRectF(g.topLeft(), size).contains(p))
+            return screen;
+    }
+    return QGuiApplication::primaryScreen();
+}
+
+ScreenAxis axisOf(const QScreen *screen, bool horizontal)
+{
+    if (!screen)
+        return {};
+    const QPoint origin = screen->geometry().topLeft();
+    return {horizontal ? origin.x() : origin.y(), screen->devicePixelRatio()};
+}
 
 // Sets the mask's bits in the rectangle from the picture (a 32-bit image of the same
 // size): set where a pixel is shown (markShownRow). Returns whether any bit changed.
@@ -70,15 +91,31 @@ void TForm1::keepOnScreen()
 QPoint TForm1::screenPosition() const
 {
     // The toolkit's idea of the position can lag behind what the window manager did
-    // while it placed or re-parented the window; the X server knows where it is.
+    // while it placed or re-parented the window; the X server knows where it is, in
+    // screen pixels.
     if (testAttribute(Qt::WA_WState_Created))
         if (const std::optional<ScreenPoint> p = windowTopLeft(internalWinId()))
             return {p->x, p->y};
-    return pos();
+    const QScreen *screen = QGuiApplication::screenAt(pos());
+    if (!screen)
+        screen = this->screen();
+    return {screenCoordinate(x(), axisOf(screen, true)), screenCoordinate(y(), axisOf(screen, false))};
+}
+
+QPoint TForm1::designedPosition(QPoint screenPixel) const
+{
+    const QScreen *screen = screenAtScreenPixel(screenPixel);
+    return {designedCoordinate(screenPixel.x(), axisOf(screen, true)),
+            designedCoordinate(screenPixel.y(), axisOf(screen, false))};
 }
 
 WindowPlacement TForm1::placement() const
 {
+    // The settings count in screen pixels. A widget not moved since it was placed keeps
+    // the place it was given: at a scale above 1 not every screen pixel has a designed
+    // one, and rounding must not move it a pixel on every start.
+    if (pos() == m_placedDesigned)
+        return {stayOnTop(), m_placedScreen.y(), m_placedScreen.x()};
     const QPoint p = screenPosition();
     return {stayOnTop(), p.y(), p.x()};
 }
@@ -86,7 +123,9 @@ WindowPlacement TForm1::placement() const
 void TForm1::applyPlacement(const WindowPlacement &placement)
 {
     setStayOnTop(placement.stayOnTop);
-    move(placement.left, placement.top);
+    m_placedScreen = QPoint(placement.left, placement.top);
+    move(designedPosition(m_placedScreen));
+    m_placedDesigned = pos();
 }
 
 void TForm1::updateOpacity()

@@ -19,6 +19,7 @@
 #include "platform/termination.h"
 #include "ui/skins/skin_files.h"
 #include "platform/window_state.h"
+#include "core/render/scale.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -38,6 +39,7 @@ struct SnapshotRequest
 {
     std::string file;
     std::optional<LocalDateTime> at;
+    double scale = 1;
 };
 
 // The arguments the toolkit is given: the program name alone. The toolkit would act on
@@ -52,55 +54,21 @@ struct ToolkitArguments
     char *argv[2];
 };
 
-// The widget counts in screen pixels: its position in the settings file, the snap
-// distance, the window size and the skin images. The toolkit's scaling of a high-DPI
-// desktop (from the desktop's DPI or the QT_*SCALE* variables) would count them in scaled
-// units instead, a position at 192 DPI being half the real one, so it is switched off
-// while the application is made. The windows are then drawn one to one as at 96 DPI, the
-// density their pixel layouts and the skins are made for: at the desktop's own DPI the
-// texts and the style's check boxes would outgrow the fixed layouts. The variables are
-// given back once the application exists, so that programs started from here scale as
-// the desktop asks.
-class UnscaledToolkit
+// The windows follow the desktop's scale (its Xft.dpi, QT_SCALE_FACTOR or a screen's own
+// ratio): they lay out and draw in designed pixels, which the toolkit multiplies by the
+// screen's scale, drawing texts, hands and outlines at the screen's own resolution.
+// Fractional scales (1.25, 1.5) are used as they are: rounded to whole ones, a 150 %
+// desktop would show the widget at twice or at once its designed size.
+void followDesktopScale()
 {
-public:
-    UnscaledToolkit()
-    {
-        for (Variable &v : m_saved) {
-            v.wasSet = qEnvironmentVariableIsSet(v.name);
-            v.value = qgetenv(v.name);
-        }
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-        qputenv("QT_FONT_DPI", "96");
-        qunsetenv("QT_SCALE_FACTOR");
-        qunsetenv("QT_SCREEN_SCALE_FACTORS");
-    }
-    void giveBack()
-    {
-        for (const Variable &v : m_saved) {
-            if (v.wasSet)
-                qputenv(v.name, v.value);
-            else
-                qunsetenv(v.name);
-        }
-    }
-
-private:
-    struct Variable
-    {
-        const char *name;
-        bool wasSet = false;
-        QByteArray value;
-    };
-    Variable m_saved[4] = {{"QT_ENABLE_HIGHDPI_SCALING", false, {}},
-                           {"QT_FONT_DPI", false, {}},
-                           {"QT_SCALE_FACTOR", false, {}},
-                           {"QT_SCREEN_SCALE_FACTORS", false, {}}};
-};
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
 
 constexpr const char *Usage =
     "usage: tivora [/close] | tivora --language CODE | "
-    "tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS[Z|+hh:mm]] | tivora --help | tivora --version";
+    "tivora --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS[Z|+hh:mm]] [--scale S] | "
+    "tivora --help | tivora --version";
 
 constexpr const char *Help =
     "usage: tivora [OPTION]\n"
@@ -112,10 +80,11 @@ constexpr const char *Help =
     "  --language CODE        install the translation CODE (en, de, fr, es) as the\n"
     "                         language file, keeping the old one as langfile.lng.bak,\n"
     "                         and start; ru removes it, so the built-in Russian texts show\n"
-    "  --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS[Z|+hh:mm]]\n"
+    "  --snapshot FILE.png [--at YYYY-MM-DDTHH:MM:SS[Z|+hh:mm]] [--scale S]\n"
     "                         paint the clock grid once (at the given local time, or with\n"
-    "                         a zone suffix at that moment) into a PNG picture and exit;\n"
-    "                         needs no display, writes no settings\n"
+    "                         a zone suffix at that moment; at the scale S, 1 by default)\n"
+    "                         into a PNG picture and exit; needs no display, writes no\n"
+    "                         settings\n"
     "  -h, --help             show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
@@ -173,12 +142,12 @@ int runSnapshot(char *program, StartupContext context, const SnapshotRequest &re
                 const LocalClock &clock)
 {
     ToolkitArguments qtArgs(program);
-    UnscaledToolkit unscaled;
+    followDesktopScale();
     const auto app = startApplication(qtArgs);
-    unscaled.giveBack();
     context.snapshot = true;
     DesktopServices services;
     services.clock = clock;
+    context.snapshotScale = request.scale;
     TForm1 form(context, nullptr, services);
     form.SetFormSize();
     const LocalDateTime time = request.at ? *request.at : clock.now();
@@ -234,15 +203,37 @@ int runTivora(int argc, char **argv)
 
     if (!args.empty() && args[0] == "--snapshot") {
         SnapshotRequest request;
-        if (args.size() != 2 && !(args.size() == 4 && args[2] == "--at")) {
+        if (args.size() < 2 || args.size() % 2 != 0) {
             std::fprintf(stderr, "%s\n", Usage);
             return 2;
         }
         request.file = args[1];
         const LocalClock clock = systemClock();
-        if (args.size() == 4 && !(request.at = parseLocalTime(args[3], clock))) {
-            std::fprintf(stderr, "tivora: not a local time: %s\n%s\n", args[3].c_str(), Usage);
-            return 2;
+        // --at and --scale, each at most once, in either order.
+        bool atGiven = false;
+        bool scaleGiven = false;
+        for (size_t i = 2; i < args.size(); i += 2) {
+            const std::string &value = args[i + 1];
+            if (args[i] == "--at" && !atGiven) {
+                atGiven = true;
+                if (!(request.at = parseLocalTime(value, clock))) {
+                    std::fprintf(stderr, "tivora: not a local time: %s\n%s\n", value.c_str(),
+                                 Usage);
+                    return 2;
+                }
+            } else if (args[i] == "--scale" && !scaleGiven) {
+                scaleGiven = true;
+                const std::optional<double> scale = parseScale(value);
+                if (!scale) {
+                    std::fprintf(stderr, "tivora: not a scale from %g to %g: %s\n%s\n", MinScale,
+                                 MaxScale, value.c_str(), Usage);
+                    return 2;
+                }
+                request.scale = *scale;
+            } else {
+                std::fprintf(stderr, "%s\n", Usage);
+                return 2;
+            }
         }
         choosePlatform(true);
         return runSnapshot(argv[0], context, request, clock);
@@ -296,7 +287,7 @@ int runTivora(int argc, char **argv)
     if (!choosePlatform(false))
         return noDisplay();
     ToolkitArguments qtArgs(argv[0]);
-    UnscaledToolkit unscaled;
+    followDesktopScale();
     // The window's pixels go to the X server over the connection, not through shared
     // memory: before a paint may touch a shared buffer again the toolkit waits for the
     // server in a round trip, which wakes the program's event thread on every tick,
@@ -305,7 +296,6 @@ int runTivora(int argc, char **argv)
     if (!shmChosen)
         qputenv("QT_XCB_NO_MITSHM", "1");
     const auto app = startApplication(qtArgs);
-    unscaled.giveBack();
     if (!shmChosen)
         qunsetenv("QT_XCB_NO_MITSHM");
     if (!onDisplay())

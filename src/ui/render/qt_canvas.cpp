@@ -2,6 +2,7 @@
 
 #include "core/base/int_clamp.h"
 #include "core/model/font_height.h"
+#include "core/render/scale.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -17,6 +18,12 @@
 namespace tivora {
 
 namespace {
+
+// Whether the painter draws at a device pixel ratio other than 1 (a scaled desktop).
+bool onScaledDevice(const QPainter &p)
+{
+    return p.device() && p.device()->devicePixelRatioF() != 1.0;
+}
 
 // A hand-edited skin can ask for any point size; glyphs taller than this are not drawn
 // larger, so an absurd size cannot exhaust memory in the glyph cache.
@@ -213,18 +220,24 @@ QtCanvas::~QtCanvas()
     endPainting();
 }
 
-void QtCanvas::resize(int width, int height)
+void QtCanvas::resize(int width, int height, double scale)
 {
     endPainting();
-    if (width <= 0 || height <= 0) {
+    m_imageWidth = 0;
+    m_imageHeight = 0;
+    if (width <= 0 || height <= 0 || !(scale > 0)) {
         m_image = QImage();
         return;
     }
     // A size beyond what QImage can hold gives a null image; every drawing call then does
     // nothing.
-    m_image = QImage(width, height, QImage::Format_RGB32);
-    if (!m_image.isNull())
-        m_image.fill(Qt::white);
+    m_image = QImage(scaledLength(width, scale), scaledLength(height, scale), QImage::Format_RGB32);
+    if (m_image.isNull())
+        return;
+    m_image.setDevicePixelRatio(scale);
+    m_image.fill(Qt::white);
+    m_imageWidth = width;
+    m_imageHeight = height;
 }
 
 const QImage &QtCanvas::image()
@@ -374,7 +387,10 @@ void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
     const long long dy = static_cast<long long>(y2) - y1;
     // Lines along a row or column are left out: the toolkit smooths their ends by another
     // rule, which a sprite does not repeat to the bit.
-    if (m_target && !m_area.empty() && dx != 0 && dy != 0 && pen().width <= 32
+    // On a scaled device a sprite would be laid on in designed pixels, not drawn at the
+    // device's resolution as the whole picture is.
+    if (m_target && !m_area.empty() && !onScaledDevice(p) && dx != 0 && dy != 0
+        && pen().width <= 32
         && std::abs(dx) <= MaxSpriteSide && std::abs(dy) <= MaxSpriteSide
         && std::abs(x1) < CoordLimit && std::abs(y1) < CoordLimit
         && p.compositionMode() == QPainter::CompositionMode_SourceOver) {
@@ -465,10 +481,15 @@ void QtCanvas::textOut(int x, int y, const std::string &text)
         m_painterFont = &f;
     }
     p.setPen(toQColor(Color::fromRef(font().color)));
-    if (drawPart(f, text, x, y))
+    // On a scaled device the ways of drawing a text place glyph edges apart by a fraction
+    // of a pixel, and a text repainted in part must match the rest of it: there it is
+    // always drawn directly and whole, the cheaper way for the time in digits, a new text
+    // every second.
+    const bool scaled = onScaledDevice(p);
+    if (!scaled && drawPart(f, text, x, y))
         return;
     const QPoint topLeft(clampCoord(x), clampCoord(y));
-    if (!t.drawn) {
+    if (!t.drawn || scaled) {
         t.drawn = true;
         // QPainter places plain text by its baseline, one ascent below the top.
         p.drawText(QPoint(topLeft.x(), clampCoord(topLeft.y() + f.metrics.ascent())), t.text);
@@ -591,7 +612,24 @@ void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)
         return;
     const QPoint at(clampCoord(x), clampCoord(y));
     if (const auto *qb = dynamic_cast<const QtBitmap *>(&bitmap)) {
-        painter().drawImage(at, qb->image());
+        QPainter &p = painter();
+        const double scale = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+        if (scale == 1.0) {
+            p.drawImage(at, qb->image());
+            return;
+        }
+        // On a scaled device the image is scaled smoothly once, not on every repaint,
+        // and then drawn pixel for pixel where the scale is whole.
+        const QImage &image = qb->image();
+        if (m_scaledFrom != image.cacheKey() || m_scaledBy != scale || m_scaledBitmap.isNull()) {
+            m_scaledBitmap = image.scaled(scaledLength(image.width(), scale),
+                                          scaledLength(image.height(), scale),
+                                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            m_scaledBitmap.setDevicePixelRatio(scale);
+            m_scaledFrom = image.cacheKey();
+            m_scaledBy = scale;
+        }
+        p.drawImage(QRectF(at, QSizeF(image.width(), image.height())), m_scaledBitmap);
         return;
     }
     // Any other bitmap is copied pixel by pixel first.
@@ -611,7 +649,15 @@ void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)
 Color QtCanvas::pixel(int x, int y) const
 {
     endPainting();
-    // Outside the picture: white, as for the skin bitmap.
+    // A designed pixel is read at its top-left device pixel. Outside the picture: white,
+    // as for the skin bitmap.
+    const double scale = m_image.devicePixelRatio();
+    if (scale != 1.0) {
+        if (x < 0 || y < 0 || x >= m_imageWidth || y >= m_imageHeight)
+            return White;
+        x = int(std::floor(x * scale));
+        y = int(std::floor(y * scale));
+    }
     if (!m_image.valid(x, y))
         return White;
     return fromQRgb(m_image.pixel(x, y));

@@ -39,8 +39,10 @@ public:
     explicit QtCanvas(int dpi = 96);
     ~QtCanvas() override;
 
-    // Reallocates the picture (contents undefined until painted); keeps the state.
-    void resize(int width, int height);
+    // Reallocates the picture (contents undefined until painted); keeps the state. The
+    // picture is width x height designed pixels, held at the given scale: drawing calls
+    // stay in designed pixels and are drawn at the scale's resolution.
+    void resize(int width, int height, double scale = 1);
     // Ends any open painter and the picture (endFrame), and gives the finished picture.
     const QImage &image();
     // Draws through the given painter, onto a picture of the given size, until end().
@@ -52,8 +54,8 @@ public:
     // last second's time).
     void endFrame();
 
-    int width() const override { return m_target ? m_targetWidth : m_image.width(); }
-    int height() const override { return m_target ? m_targetHeight : m_image.height(); }
+    int width() const override { return m_target ? m_targetWidth : m_imageWidth; }
+    int height() const override { return m_target ? m_targetHeight : m_imageHeight; }
     void fillRect(int left, int top, int right, int bottom) override;
     void line(int x1, int y1, int x2, int y2) override;
     void smoothLine(int x1, int y1, int x2, int y2) override;
@@ -80,6 +82,12 @@ private:
 
     int m_dpi;
     QImage m_image;
+    int m_imageWidth = 0; // designed pixels
+    int m_imageHeight = 0;
+    // The skin image last drawn on a scaled device, smoothly scaled to it once.
+    QImage m_scaledBitmap;
+    qint64 m_scaledFrom = 0; // the cache key of the image it was scaled from
+    double m_scaledBy = 1;
     // Kept open between calls while drawing goes on; pixel() ends it, hence mutable.
     mutable std::unique_ptr<QPainter> m_painter;
     // The lent painter while begin() is in force.
