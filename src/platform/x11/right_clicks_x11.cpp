@@ -75,11 +75,15 @@ std::optional<Button> buttonOf(const xcb_generic_event_t *event)
     }
     if (kind != XCB_GE_GENERIC)
         return std::nullopt;
-    InputButtonEvent b;
-    std::memcpy(&b, event, sizeof b); // the toolkit hands over the whole event
-    if (b.extension != inputExtension()
-        || (b.eventType != InputButtonPress && b.eventType != InputButtonRelease))
+    // Only the first 32 bytes are sure; the rest is as long as the event says (xcb puts
+    // the full sequence number in after those 32 bytes).
+    const auto *ge = reinterpret_cast<const xcb_ge_generic_event_t *>(event);
+    if (ge->extension != inputExtension()
+        || (ge->event_type != InputButtonPress && ge->event_type != InputButtonRelease)
+        || 32 + 4 + 4 * std::size_t(ge->length) < sizeof(InputButtonEvent))
         return std::nullopt;
+    InputButtonEvent b;
+    std::memcpy(&b, event, sizeof b);
     return Button {b.time,  b.eventType == InputButtonPress,  b.detail,
                    b.event, {b.eventX >> 16, b.eventY >> 16}, {b.rootX >> 16, b.rootY >> 16}};
 }
