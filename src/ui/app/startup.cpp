@@ -310,11 +310,12 @@ int runTivora(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     AppWindow appWindow;
     TForm1 form(context, &appWindow);
-    // One about window is made with the main window and never shown; making it writes
-    // its part of the language file.
-    new Form3(&form, languageFile(context.dataDir), form.N2);
     onTerminationSignals(&form, [&form] { form.closeForTermination(); });
     form.show();
+    sendRequestsNow();
+    // One about window is made with the main window and never shown; making it writes
+    // its part of the language file. It is made once the widget's map has gone out.
+    new Form3(&form, languageFile(context.dataDir), form.N2);
     // When the X server goes away (the session ends), the toolkit ends the program with
     // exit(); the settings are saved on that way out too.
     static TForm1 *running = nullptr;
