@@ -33,4 +33,8 @@ std::optional<ScreenPoint> windowTopLeft(std::uintptr_t window);
 // until the server has read them. No effect without an X11 display.
 void widenRequestBuffer();
 
+// Sends the requests waiting for the window system now, not when the event loop next
+// runs: the map of a window just shown goes out before work that can follow it.
+void sendRequestsNow();
+
 } // namespace tivora

@@ -132,4 +132,10 @@ void widenRequestBuffer()
     setsockopt(xcb_get_file_descriptor(c), SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
 }
 
+void sendRequestsNow()
+{
+    if (xcb_connection_t *c = toolkitConnection())
+        xcb_flush(c);
+}
+
 } // namespace tivora

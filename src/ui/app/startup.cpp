@@ -14,6 +14,7 @@
 #include "ui/app/message_box.h"
 #include "platform/display.h"
 #include "platform/file_access.h"
+#include "platform/font_warmup.h"
 #include "platform/process.h"
 #include "platform/session_bus.h"
 #include "platform/termination.h"
@@ -286,6 +287,7 @@ int runTivora(int argc, char **argv)
     };
     if (!choosePlatform(false))
         return noDisplay();
+    startFontWarmUp();
     ToolkitArguments qtArgs(argv[0]);
     followDesktopScale();
     // The window's pixels go to the X server over the connection, not through shared
@@ -298,6 +300,7 @@ int runTivora(int argc, char **argv)
     const auto app = startApplication(qtArgs);
     if (!shmChosen)
         qunsetenv("QT_XCB_NO_MITSHM");
+    finishFontWarmUp();
     if (!onDisplay())
         return noDisplay();
     widenRequestBuffer();
@@ -307,11 +310,12 @@ int runTivora(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     AppWindow appWindow;
     TForm1 form(context, &appWindow);
-    // One about window is made with the main window and never shown; making it writes
-    // its part of the language file.
-    new Form3(&form, languageFile(context.dataDir), form.N2);
     onTerminationSignals(&form, [&form] { form.closeForTermination(); });
     form.show();
+    sendRequestsNow();
+    // One about window is made with the main window and never shown; making it writes
+    // its part of the language file. It is made once the widget's map has gone out.
+    new Form3(&form, languageFile(context.dataDir), form.N2);
     // When the X server goes away (the session ends), the toolkit ends the program with
     // exit(); the settings are saved on that way out too.
     static TForm1 *running = nullptr;

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Start-up time of the widget beside a bare Qt 6 window, on one Xvfb in the same run: the
+# milliseconds from the exec to the map of the window (bench_map_time watches the root
+# window for the map), the median and range of N runs each, taken in turn, and in how many
+# runs the window showed its picture the moment it was mapped. A measurement, not a test.
+#
+#   bench/startup.sh [--runs N] [--faces F] [BUILD_DIR]
+#
+# BUILD_DIR is a Release build with the benchmarks (made in build/release-bench unless
+# given). The widget starts with a data folder of F faces (1 unless given); the load
+# average is printed with the figures, which follow it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+runs=20
+faces=1
+build=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --runs) runs=$2; shift 2 ;;
+    --faces) faces=$2; shift 2 ;;
+    -h | --help) sed -n '2,11p' "$0"; exit 0 ;;
+    *) build=$1; shift ;;
+    esac
+done
+if [ -z "$build" ]; then
+    build=$root/build/release-bench
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTIVORA_TESTS=OFF \
+        -DTIVORA_BENCH=ON >/dev/null
+    cmake --build "$build" -j2 --target tivora bench_map_time bench_bare_window >/dev/null
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/startup.XXXXXX")
+xvfb=""
+cleanup() {
+    [ -z "$xvfb" ] || { kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null || true; }
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkfifo "$work/fifo"
+Xvfb -displayfd 5 -screen 0 1920x1200x24 -nolisten tcp -noreset 5>"$work/fifo" >/dev/null 2>&1 &
+xvfb=$!
+read -r -t 20 number <"$work/fifo"
+export DISPLAY=":$number"
+unset QT_QPA_PLATFORM
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+
+# The data folder: past the first start (the manifest is there), F faces.
+home="$work/home"
+mkdir -p "$home"
+: >"$home/tivora.manifest"
+{
+    printf '[Main]\nWidth=10\npLeft=0\npTop=0\nStayOnTop=1\n[Tivora]\n'
+    for i in $(seq 1 $((faces - 1))); do
+        printf 'Clock_%02d_h=%d\nClock_%02d_m=0\nClock_%02d_Desc=City %d\n' \
+            "$i" $((i % 24 - 12)) "$i" "$i" "$i"
+    done
+} >"$home/tivora.ini"
+
+# One run of each first to warm the file cache, then the runs in turn.
+TIVORA_HOME="$home" "$build/bench_map_time" "$build/tivora" >/dev/null
+"$build/bench_map_time" "$build/bench_bare_window" >/dev/null
+printf 'load average before: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
+for i in $(seq 1 "$runs"); do
+    TIVORA_HOME="$home" "$build/bench_map_time" "$build/tivora" >>"$work/tivora"
+    "$build/bench_map_time" "$build/bench_bare_window" >>"$work/bare"
+done
+printf 'load average after:  %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
+summary() { # file -> median min max, pictured at map
+    sort -g "$1" | awk '{ v[NR] = $1; p += $2 }
+        END { printf "%8.1f %8.1f %8.1f   %d/%d\n", v[int((NR + 1) / 2)], v[1], v[NR], p, NR }'
+}
+printf 'ms from exec to map, %s runs:  median      min      max   picture at map\n' "$runs"
+printf 'bare Qt 6 window           %s\n' "$(summary "$work/bare")"
+printf 'tivora, %-3s faces          %s\n' "$faces" "$(summary "$work/tivora")"

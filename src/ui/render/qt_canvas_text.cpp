@@ -1,0 +1,197 @@
+// The texts of QtCanvas: measured from the font's advances, drawn whole or, in a
+// repaint of part of the picture, only the glyphs that reach it.
+
+#include "ui/render/qt_canvas.h"
+
+#include "core/model/font_height.h"
+#include "ui/render/qt_canvas_detail.h"
+#include "ui/render/qt_font_cache.h"
+
+#include <QGlyphRun>
+#include <algorithm>
+#include <cmath>
+
+namespace tivora {
+
+using namespace canvas_detail;
+
+QtCanvas::FontCache &QtCanvas::currentFont()
+{
+    if (!m_fonts.empty() && m_fonts.front()->matches(font(), textSmoothing()))
+        return *m_fonts.front();
+    auto it = std::find_if(m_fonts.begin(), m_fonts.end(), [&](const auto &entry) {
+        return entry->matches(font(), textSmoothing());
+    });
+    if (it == m_fonts.end()) {
+        if (m_fonts.size() >= MaxCachedFonts) {
+            if (m_painterFont == m_fonts.back().get())
+                m_painterFont = nullptr;
+            m_fonts.pop_back();
+        }
+        m_fonts.insert(m_fonts.begin(),
+                       std::make_unique<FontCache>(font(), textSmoothing(), m_dpi));
+    } else {
+        std::rotate(m_fonts.begin(), it, it + 1);
+    }
+    return *m_fonts.front();
+}
+
+void QtCanvas::textOut(int x, int y, const std::string &text)
+{
+    if (!drawable() || text.empty())
+        return;
+    FontCache &f = currentFont();
+    FontCache::Text &t = f.text(text, m_picture);
+    m_textUsed = true;
+    QPainter &p = painter();
+    if (m_painterFont != &f) {
+        p.setFont(f.font);
+        m_painterFont = &f;
+    }
+    p.setPen(toQColor(Color::fromRef(font().color)));
+    // On a scaled device the ways of drawing a text place glyph edges apart by a fraction
+    // of a pixel, and a text repainted in part must match the rest of it: there it is
+    // always drawn directly and whole, the cheaper way for the time in digits, a new text
+    // every second.
+    const bool scaled = onScaledDevice(p);
+    if (!scaled && drawPart(f, text, x, y))
+        return;
+    const QPoint topLeft(clampCoord(x), clampCoord(y));
+    if (!t.drawn || scaled) {
+        t.drawn = true;
+        // QPainter places plain text by its baseline, one ascent below the top.
+        p.drawText(QPoint(topLeft.x(), clampCoord(topLeft.y() + f.metrics.ascent())), t.text);
+        return;
+    }
+    if (!t.laidOut) {
+        t.laidOut.emplace(t.text);
+        t.laidOut->setTextFormat(Qt::PlainText); // a description is never markup
+    }
+    p.drawStaticText(topLeft, *t.laidOut); // placed by its top-left corner
+}
+
+bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
+{
+    if (!m_target || m_area.empty() || text.size() > 64 || std::abs(x) >= CoordLimit
+        || std::abs(y) >= CoordLimit || f.font.underline() || f.font.strikeOut())
+        return false;
+    // Each glyph's place is the sum of the advances before it where the font sets the
+    // text without kerning, so a run of glyphs drawn on its own at its place gives the
+    // pixels the whole text gives there. Glyphs reach past their advance and line by
+    // the margin the repaint areas allow for.
+    std::vector<qreal> edges {0};
+    for (size_t i = 0; i < text.size(); ++i) {
+        const int c = FontCache::printableIndex(QChar(uchar(text[i])));
+        if (c < 0
+            || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(text[i - 1]))), c)))
+            return false;
+        edges.push_back(edges.back() + f.advance(c));
+    }
+    const int height = f.metrics.height();
+    const int margin = height / 4 + 2;
+    const auto reaches = [&](size_t k) {
+        const QRect glyph(
+            QPoint(x + int(std::floor(edges[k])) - margin, y - margin),
+            QPoint(x + int(std::ceil(edges[k + 1])) + margin - 1, y + height + margin - 1));
+        return std::any_of(m_area.begin(), m_area.end(),
+                           [&](const QRect &r) { return r.intersects(glyph); });
+    };
+    size_t first = 0;
+    while (first < text.size() && !reaches(first))
+        ++first;
+    if (first == text.size())
+        return true; // nothing of it is to be painted
+    size_t last = text.size();
+    while (last > first && !reaches(last - 1))
+        --last;
+    if (first == 0 && last == text.size())
+        return false;
+    // The glyphs come from the font's glyph cache: a time string is new every second,
+    // its glyphs are not, so nothing is laid out or shaped again.
+    QList<quint32> glyphs;
+    QList<QPointF> places;
+    for (size_t k = first; k < last; ++k) {
+        const std::optional<quint32> g = f.glyph(FontCache::printableIndex(QChar(uchar(text[k]))));
+        if (!g)
+            return false;
+        glyphs.push_back(*g);
+        places.push_back(QPointF(edges[k], 0));
+    }
+    QGlyphRun run;
+    run.setRawFont(f.raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(places);
+    // Glyphs stand on the baseline, one ascent below the top.
+    painter().drawGlyphRun(QPointF(x, y + f.metrics.ascent()), run);
+    return true;
+}
+
+TextSize QtCanvas::textSize(const std::string &text)
+{
+    FontCache &f = currentFont();
+    m_textUsed = true;
+    return {f.text(text, m_picture).width, f.metrics.height()};
+}
+
+std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &before,
+                                                            const std::string &after)
+{
+    FontCache &f = currentFont();
+    // The left edges of a text's glyphs and its end: sums of the characters' advances,
+    // known where the font sets the text without kerning (as summedWidth() measures it).
+    const auto edges = [&f](const std::string &t) -> std::optional<std::vector<qreal>> {
+        if (t.size() > 64)
+            return std::nullopt;
+        std::vector<qreal> e {0};
+        for (size_t i = 0; i < t.size(); ++i) {
+            const int c = FontCache::printableIndex(QChar(uchar(t[i])));
+            if (c < 0
+                || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(t[i - 1]))), c)))
+                return std::nullopt;
+            e.push_back(e.back() + f.advance(c));
+        }
+        return e;
+    };
+    const std::optional<std::vector<qreal>> a = edges(before);
+    const std::optional<std::vector<qreal>> b = edges(after);
+    if (!a || !b)
+        return std::nullopt;
+    // Glyphs before the first change stand alike; so do those after the last change
+    // that start at the same place in both texts.
+    size_t first = 0;
+    while (first < before.size() && first < after.size() && before[first] == after[first])
+        ++first;
+    size_t endA = before.size();
+    size_t endB = after.size();
+    while (endA > first && endB > first && before[endA - 1] == after[endB - 1]
+           && (*a)[endA - 1] == (*b)[endB - 1]) {
+        --endA;
+        --endB;
+    }
+    if (endA == first && endB == first)
+        return std::pair {0, 0};
+    return std::pair {int(std::floor((*a)[first])),
+                      int(std::ceil(std::max((*a)[endA], (*b)[endB])))};
+}
+
+QFont toQFont(const FontSpec &fontSpec, int dpi, bool smooth)
+{
+    QFont f; // the application's default font
+    if (!fontSpec.name.empty())
+        f.setFamily(QString::fromStdString(fontSpec.name));
+    if (dpi <= 0)
+        dpi = 96;
+    // Every font gets a pixel size, so that measuring (on the screen) and drawing (on an
+    // image) agree whatever each device's resolution, and the size follows the same rule
+    // as the text positions computed from it.
+    f.setPixelSize(std::clamp(fontPixelHeight(fontSpec.size, dpi), 1, MaxFontPixels));
+    f.setBold(fontSpec.bold);
+    f.setItalic(fontSpec.italic);
+    f.setUnderline(fontSpec.underline);
+    f.setStrikeOut(fontSpec.strikeOut);
+    if (!smooth)
+        f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+} // namespace tivora

@@ -1,0 +1,140 @@
+#pragma once
+
+// The text caches of one font of a QtCanvas: its QFont and metrics, the texts it drew,
+// the advances of printable characters and their glyphs.
+
+#include "ui/render/qt_canvas.h"
+#include "ui/render/qt_canvas_detail.h"
+
+#include <QFontMetrics>
+#include <QRawFont>
+#include <QStaticText>
+#include <QString>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tivora {
+
+using canvas_detail::MaxCachedTexts;
+
+struct QtCanvas::FontCache
+{
+    struct Text
+    {
+        QString text;
+        int width = 0;
+        bool drawn = false;
+        std::uint64_t picture = 0; // the picture that last used it
+        // Made on the second draw: laying a text out once costs more than drawing it
+        // directly, and the time in digits is rarely drawn twice.
+        std::optional<QStaticText> laidOut;
+    };
+
+    FontCache(const FontSpec &s, bool smoothEdges, int dpi)
+        : fontSpec(s),
+          smooth(smoothEdges),
+          font(toQFont(s, dpi, smoothEdges)),
+          metrics(font),
+          metricsF(font)
+    { }
+    bool matches(const FontSpec &s, bool smoothEdges) const
+    {
+        return smooth == smoothEdges && fontSpec == s;
+    }
+
+    Text &text(const std::string &t, std::uint64_t picture)
+    {
+        auto it = texts.find(t);
+        if (it == texts.end()) {
+            if (texts.size() >= MaxCachedTexts)
+                texts.clear();
+            Text entry;
+            entry.text = QString::fromStdString(t);
+            const std::optional<int> sum = summedWidth(entry.text);
+            entry.width = sum ? *sum : metrics.horizontalAdvance(entry.text);
+            it = texts.emplace(t, std::move(entry)).first;
+        }
+        it->second.picture = picture;
+        return it->second;
+    }
+
+    // The time in digits is a new text every second. Laying it out to measure it is the
+    // costly part of a repaint, so a text of printable ASCII characters is measured as
+    // the sum of its characters' advances, where the font sets every neighbouring pair
+    // in it side by side (no kerning); each pair is checked once against the pair's
+    // laid-out width. The sum is rounded as a laid-out width is.
+    std::optional<int> summedWidth(const QString &text)
+    {
+        if (text.size() > 64)
+            return std::nullopt;
+        qreal sum = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int c = printableIndex(text[i]);
+            if (c < 0 || (i > 0 && !plainPair(printableIndex(text[i - 1]), c)))
+                return std::nullopt;
+            sum += advance(c);
+        }
+        return int(std::floor(sum + 0.5));
+    }
+    static int printableIndex(QChar ch)
+    {
+        return ch.unicode() >= 0x20 && ch.unicode() < 0x7f ? ch.unicode() - 0x20 : -1;
+    }
+    qreal advance(int c)
+    {
+        if (advances.empty())
+            advances.assign(Printable, -1);
+        if (advances[c] < 0)
+            advances[c] = metricsF.horizontalAdvance(QString(QChar(c + 0x20)));
+        return advances[c];
+    }
+    bool plainPair(int a, int b)
+    {
+        if (pairs.empty())
+            pairs.assign(Printable * Printable, Unknown);
+        std::uint8_t &state = pairs[size_t(a) * Printable + b];
+        if (state == Unknown) {
+            const QString pair = QString(QChar(a + 0x20)) + QChar(b + 0x20);
+            state = metricsF.horizontalAdvance(pair) == advance(a) + advance(b) ? Plain : Kerned;
+        }
+        return state == Plain;
+    }
+
+    // The glyph of a printable character in this font, made once; nothing when the font
+    // has none of its own for it (a fallback font would draw it).
+    std::optional<quint32> glyph(int c)
+    {
+        if (glyphs.empty()) {
+            glyphs.assign(Printable, NoGlyph);
+            raw = QRawFont::fromFont(font);
+        }
+        if (glyphs[c] == NoGlyph) {
+            const QList<quint32> g = raw.glyphIndexesForString(QString(QChar(c + 0x20)));
+            glyphs[c] = g.size() == 1 && g[0] != 0 ? g[0] : Missing;
+        }
+        if (glyphs[c] == Missing)
+            return std::nullopt;
+        return glyphs[c];
+    }
+
+    static constexpr int Printable = 0x7f - 0x20;
+    static constexpr quint32 NoGlyph = 0xffffffff; // not looked up yet
+    static constexpr quint32 Missing = 0xfffffffe;
+    enum : std::uint8_t { Unknown, Plain, Kerned };
+
+    FontSpec fontSpec;
+    bool smooth;
+    QFont font;
+    QFontMetrics metrics;
+    QFontMetricsF metricsF;
+    std::unordered_map<std::string, Text> texts;
+    std::vector<qreal> advances; // of the printable characters, -1 until measured
+    std::vector<std::uint8_t> pairs; // of printable characters, Printable x Printable
+    QRawFont raw; // the font's glyphs, made with glyphs
+    std::vector<quint32> glyphs; // of the printable characters
+};
+
+} // namespace tivora
