@@ -217,7 +217,7 @@ void TForm1::PaintClocks()
         m_localOffsetSeen = now.utcOffset;
         refreshZoneClocks();
     }
-    const QRegion changed = record(shownTime());
+    const QRegion changed = record(shownTime(now));
     updateOpacity();
     // Painted and shown at once, so the tick's picture is on the screen in the tick.
     if (!changed.isEmpty())

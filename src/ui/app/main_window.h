@@ -106,8 +106,10 @@ public:
     bool scrubbed() const { return m_scrub.active(); }
     void scrubBy(ScrubStep kind, int steps);
     void scrubToNow();
-    // The local date and time the clocks show: now, or the scrubbed moment.
+    // The local date and time the clocks show: now, or the scrubbed moment; the second
+    // form for a now already read.
     LocalDateTime shownTime() const;
+    LocalDateTime shownTime(const LocalDateTime &now) const;
 
 public slots:
     void Timer1Timer();

@@ -18,7 +18,11 @@ namespace tivora {
 
 LocalDateTime TForm1::shownTime() const
 {
-    const LocalDateTime now = m_services.clock.now();
+    return shownTime(m_services.clock.now());
+}
+
+LocalDateTime TForm1::shownTime(const LocalDateTime &now) const
+{
     if (!m_scrub.active())
         return now;
     return scrubbedTime(now, m_scrub.shiftMinutes(), m_services.clock.localOffset);
