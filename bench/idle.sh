@@ -147,23 +147,30 @@ if [ "$instructions" = 1 ]; then
     callgrind_total() { # out file -> instructions
         awk '/^(summary|totals):/ { print $2; exit }' "$1"
     }
+    measure_ticks() { # pid: zero its counters, wait the ticks, dump them, end it (sets t0, t1)
+        callgrind_control -z "$1" >/dev/null 2>&1
+        t0=$(now_ms)
+        sleep "$ticks"
+        callgrind_control -d "$1" >/dev/null 2>&1
+        t1=$(now_ms)
+        kill "$1"
+        wait "$1" 2>/dev/null || true
+    }
+    per_tick() { # faces mode out_file_prefix ticks: prints the row
+        local dump
+        dump=$(ls "$3".* | head -1)
+        printf '%-6s %-12s %12s\n' "$1" "$2" \
+            "$(awk -v i="$(callgrind_total "$dump")" -v n="$4" 'BEGIN { printf "%.3f M", i / n / 1e6 }')"
+    }
     # xclock: one update a second, so its seconds are its ticks.
     valgrind --tool=callgrind --callgrind-out-file="$work/cg.xclock" \
         xclock -update 1 -geometry 164x164+1700+20 >/dev/null 2>"$work/vg.xclock" &
     vpid=$!
     pids+=("$vpid")
     sleep $((warmup < 5 ? 5 : warmup))
-    callgrind_control -z "$vpid" >/dev/null 2>&1
-    t0=$(now_ms)
-    sleep "$ticks"
-    callgrind_control -d "$vpid" >/dev/null 2>&1
-    t1=$(now_ms)
-    kill "$vpid"
-    wait "$vpid" 2>/dev/null || true
+    measure_ticks "$vpid"
     n=$(awk -v ms=$((t1 - t0)) 'BEGIN { printf "%d", ms / 1000 + 0.5 }')
-    dump=$(ls "$work"/cg.xclock.* | head -1)
-    printf '%-6s %-12s %12s\n' - xclock \
-        "$(awk -v i="$(callgrind_total "$dump")" -v n="$n" 'BEGIN { printf "%.3f M", i / n / 1e6 }')"
+    per_tick - xclock "$work"/cg.xclock "$n"
     for faces in $faces_list; do
         for mode in $modes; do
             home="$work/cg-$faces-$mode"
@@ -174,17 +181,8 @@ if [ "$instructions" = 1 ]; then
             pids+=("$vpid")
             wait_ticks "$home/log" "$warmup" $((warmup * 3 + 120)) \
                 || { echo "idle.sh: no ticks under callgrind" >&2; exit 1; }
-            callgrind_control -z "$vpid" >/dev/null 2>&1
-            t0=$(now_ms)
-            sleep "$ticks"
-            callgrind_control -d "$vpid" >/dev/null 2>&1
-            t1=$(now_ms)
-            kill "$vpid"
-            wait "$vpid" 2>/dev/null || true
-            n=$(count_ticks "$home/log" "$t0" "$t1")
-            dump=$(ls "$home"/cg.* | head -1)
-            printf '%-6s %-12s %12s\n' "$faces" "$mode" \
-                "$(awk -v i="$(callgrind_total "$dump")" -v n="$n" 'BEGIN { printf "%.3f M", i / n / 1e6 }')"
+            measure_ticks "$vpid"
+            per_tick "$faces" "$mode" "$home/cg" "$(count_ticks "$home/log" "$t0" "$t1")"
         done
     done
     exit 0
