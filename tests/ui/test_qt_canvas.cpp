@@ -308,6 +308,64 @@ TEST(QtCanvas, TextRepaintedOnlyWhereItChangedGivesThePixelsOfTheWholeText)
     }
 }
 
+TEST(QtCanvas, SpritesLaidStraightIntoThePixelsMatchTheToolkitsSourceOver)
+{
+    // Every alpha with pseudo-random premultiplied colours, over pseudo-random opaque
+    // pixels, rows of every length from 1 to 9 (the four-pixel steps and the rest).
+    QImage sprite(256, 9, QImage::Format_ARGB32_Premultiplied);
+    QImage under(256, 9, QImage::Format_RGB32);
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const int a = (x + y * 29) & 255;
+            const auto part = [&] { return a ? int(next() % uint(a + 1)) : 0; };
+            sprite.setPixel(x, y, qRgba(part(), part(), part(), a));
+            under.setPixel(x, y, 0xff000000u | next());
+        }
+    QImage toolkit = under;
+    QPainter(&toolkit).drawImage(0, 0, sprite);
+    QImage raw = under;
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 256; x += y + 1)
+            blendRow(reinterpret_cast<QRgb *>(raw.scanLine(y)) + x,
+                     reinterpret_cast<const QRgb *>(sprite.constScanLine(y)) + x,
+                     std::min(y + 1, 256 - x));
+    EXPECT_TRUE(raw == toolkit);
+}
+
+TEST(QtCanvas, KernedTextsFromGlyphSpritesGiveThePixelsOfTheTextDrawnWhole)
+{
+    // Texts with kerned pairs, through a clipped painter (glyph sprites placed pair by
+    // pair) and drawn directly, over a patterned picture, smoothed and plain.
+    QImage pattern(200, 40, QImage::Format_RGB32);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 200; ++x)
+            pattern.setPixel(x, y, qRgb((x * 5) & 255, 255 - y * 3, (x * y) & 255));
+    const QtBitmap background(pattern);
+    for (const bool smooth : {true, false})
+        for (const char *text : {"11:11:11", "21:11:41", "Tokyo", "AVAWAY Wolf", "Lviv, To"}) {
+            QtCanvas direct(96);
+            QtCanvas sprites(96);
+            for (QtCanvas *c : {&direct, &sprites}) {
+                c->setTextSmoothing(smooth);
+                c->setFont({"Arial", 18, 0x2050a0, true, false, false});
+            }
+            direct.resize(200, 40);
+            direct.drawBitmap(0, 0, background);
+            direct.textOut(6, 4, text);
+            QImage picture = pattern;
+            {
+                QPainter p(&picture);
+                p.setClipRect(QRect(0, 0, 200, 40));
+                sprites.begin(p, 200, 40, QRegion(0, 0, 200, 40));
+                sprites.textOut(6, 4, text);
+                sprites.end();
+            }
+            ASSERT_TRUE(picture == direct.image()) << text << (smooth ? " smoothed" : " plain");
+        }
+}
+
 TEST(QtCanvas, HandsFromSpritesGiveThePixelsOfHandsDrawnAnew)
 {
     // Every second of a minute, hands of both widths over a patterned picture: drawn

@@ -82,11 +82,17 @@ void QtCanvas::begin(QPainter &painter, int width, int height, const QRegion &ar
     if (area.rectCount() <= 64)
         m_area.assign(area.begin(), area.end());
     m_target->setRenderHint(QPainter::Antialiasing, false);
+    // Fills, the skin and the sprites of hands and glyphs then go straight into the
+    // pixels: a painter call through a clip of many rectangles costs many times more.
+    m_raw.reset();
+    if (!m_area.empty())
+        m_raw = RawPixels::under(painter);
     m_painterFont = nullptr;
 }
 
 void QtCanvas::end()
 {
+    m_raw.reset();
     m_target = nullptr;
     m_area.clear();
     m_painterFont = nullptr;
@@ -135,7 +141,7 @@ void QtCanvas::fillRect(int left, int top, int right, int bottom)
     bottom = std::min(bottom, height());
     if (right <= left || bottom <= top)
         return;
-    painter().fillRect(QRect(left, top, right - left, bottom - top), toQColor(brush().color));
+    fillSpan(QRect(left, top, right - left, bottom - top), brush().color);
 }
 
 void QtCanvas::line(int x1, int y1, int x2, int y2)
@@ -153,10 +159,28 @@ void QtCanvas::line(int x1, int y1, int x2, int y2)
     p.drawPolyline(ends, 2);
 }
 
+void QtCanvas::fillSpan(const QRect &rect, Color colour)
+{
+    if (m_raw)
+        m_raw->fill(rect, toQColor(colour).rgb(), m_area);
+    else
+        painter().fillRect(rect, toQColor(colour));
+}
+
 void QtCanvas::rectangle(int left, int top, int right, int bottom)
 {
     if (!drawable() || !clampRect(left, top, right, bottom))
         return;
+    if (m_raw && pen().width <= 1 && right - left > 2 && bottom - top > 2) {
+        // The same pixels as the outline below, as spans: the inside, then the edges.
+        if (brush().solid)
+            fillSpan(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2), brush().color);
+        fillSpan(QRect(left, top, right - left, 1), pen().color);
+        fillSpan(QRect(left, bottom - 1, right - left, 1), pen().color);
+        fillSpan(QRect(left, top + 1, 1, bottom - top - 2), pen().color);
+        fillSpan(QRect(right - 1, top + 1, 1, bottom - top - 2), pen().color);
+        return;
+    }
     QPainter &p = painter();
     p.setPen(toQPen(pen()));
     if (brush().solid)
@@ -179,26 +203,25 @@ void QtCanvas::roundRect(int left, int top, int right, int bottom, int ellipseW,
     }
     if (!clampRect(left, top, right, bottom))
         return;
-    QPainter &p = painter();
 
     if (ellipseW <= 3 && ellipseH <= 3 && pen().width <= 1) {
         // A corner ellipse this small rounds each corner by one pixel. QPainter's path
         // rasteriser places such tiny corners unevenly, so the box is built from exact
         // spans: the inside, then the four edges without their corner pixels.
         if (brush().solid && right - left > 2 && bottom - top > 2)
-            p.fillRect(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2),
-                       toQColor(brush().color));
-        const QColor c = toQColor(pen().color);
+            fillSpan(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2), brush().color);
+        const Color c = pen().color;
         if (right - left > 2) {
-            p.fillRect(QRect(left + 1, top, right - left - 2, 1), c);
-            p.fillRect(QRect(left + 1, bottom - 1, right - left - 2, 1), c);
+            fillSpan(QRect(left + 1, top, right - left - 2, 1), c);
+            fillSpan(QRect(left + 1, bottom - 1, right - left - 2, 1), c);
         }
         if (bottom - top > 2) {
-            p.fillRect(QRect(left, top + 1, 1, bottom - top - 2), c);
-            p.fillRect(QRect(right - 1, top + 1, 1, bottom - top - 2), c);
+            fillSpan(QRect(left, top + 1, 1, bottom - top - 2), c);
+            fillSpan(QRect(right - 1, top + 1, 1, bottom - top - 2), c);
         }
         return;
     }
+    QPainter &p = painter();
 
     p.setPen(toQPen(pen()));
     if (brush().solid)
@@ -220,7 +243,10 @@ void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)
         QPainter &p = painter();
         const double scale = p.device() ? p.device()->devicePixelRatioF() : 1.0;
         if (scale == 1.0) {
-            p.drawImage(at, qb->image());
+            if (m_raw)
+                m_raw->copy(qb->image(), at, m_area);
+            else
+                p.drawImage(at, qb->image());
             return;
         }
         // On a scaled device the image is scaled smoothly once, not on every repaint,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/render/canvas.h"
+#include "ui/render/raw_pixels.h"
 
 #include <QFont>
 #include <QImage>
@@ -73,12 +74,20 @@ private:
 
     QPainter &painter();
     void endPainting() const;
+    // Fills a rectangle of the picture with a colour, straight into the pixels when it can.
+    void fillSpan(const QRect &rect, Color colour);
     bool drawable() const { return m_target || !m_image.isNull(); }
     // The cache entry of the current FontSpec and text smoothing, made on first use.
     FontCache &currentFont();
     // Draws the part of a text that reaches m_area; false when the whole text is to be
     // drawn instead.
     bool drawPart(FontCache &f, const std::string &text, int x, int y);
+    // Lays the glyphs of a text that reach m_area on from glyph sprites, straight into the
+    // pixels; false (nothing drawn) when the text cannot be drawn so.
+    bool drawSprites(FontCache &f, const std::string &text, int x, int y);
+    // The sprite of a printable character's glyph in a colour at a fraction of a pixel
+    // right of a whole pixel; nothing when the glyph cannot be drawn from a sprite.
+    const Sprite *glyphSprite(FontCache &f, int c, QRgb colour, qreal fraction);
 
     int m_dpi;
     QImage m_image;
@@ -95,19 +104,18 @@ private:
     int m_targetWidth = 0;
     int m_targetHeight = 0;
     std::vector<QRect> m_area; // the lent painter's clip, when it is a few rectangles
+    // The lent painter's pixels, while they can be written directly (within m_area).
+    std::optional<RawPixels> m_raw;
+    std::vector<QRect> m_nearArea; // the part of m_area a text reaches (kept for its memory)
     // The repaint runs every second all day and draws the same descriptions and dates each
     // time, so each font keeps its QFont, metrics and laid-out texts; most recent first.
     std::vector<std::unique_ptr<FontCache>> m_fonts;
     // Smoothed lines drawn before, by pen and extent from the first end: each a picture
     // of the line's colour at the coverage its edge pixels get, laid on with SourceOver,
     // which gives the pixels the line drawn anew gives. Hands take few distinct places.
-    struct LineSprite
-    {
-        QImage image;
-        QPoint offset; // of the picture's corner from the line's first end
-    };
-    std::unordered_map<std::uint64_t, LineSprite> m_lineSprites;
-    const LineSprite &lineSprite(int dx, int dy);
+    // (A sprite's offset is that of its corner from the line's first end.)
+    std::unordered_map<std::uint64_t, Sprite> m_lineSprites;
+    const Sprite &lineSprite(int dx, int dy);
     // The font last set on the open painter.
     mutable const FontCache *m_painterFont = nullptr;
     // Pictures ended since texts were last used.

@@ -33,6 +33,8 @@ inline constexpr size_t MaxCachedTexts = 4096;
 // Line sprites: hands of up to this extent, and so many of them (a few megabytes).
 inline constexpr int MaxSpriteSide = 256;
 inline constexpr size_t MaxLineSprites = 512;
+// Glyph sprites of one font: the digits of a few colours at the places a text puts them.
+inline constexpr size_t MaxGlyphSprites = 1024;
 
 // Coordinates are cut by clampCoord before they reach QPainter.
 

@@ -14,7 +14,7 @@ namespace tivora {
 
 using namespace canvas_detail;
 
-const QtCanvas::LineSprite &QtCanvas::lineSprite(int dx, int dy)
+const Sprite &QtCanvas::lineSprite(int dx, int dy)
 {
     const Pen &pn = pen();
     const std::uint64_t key = (std::uint64_t(pn.color.r) << 56) | (std::uint64_t(pn.color.g) << 48)
@@ -27,7 +27,7 @@ const QtCanvas::LineSprite &QtCanvas::lineSprite(int dx, int dy)
     // The same line on a clear picture, moved by whole pixels, which leaves its coverage
     // as it is.
     const int reach = std::max(pn.width, 1) + 2;
-    LineSprite sprite;
+    Sprite sprite;
     sprite.offset = QPoint(std::min(dx, 0) - reach, std::min(dy, 0) - reach);
     sprite.image = QImage(std::abs(dx) + 2 * reach + 1, std::abs(dy) + 2 * reach + 1,
                           QImage::Format_ARGB32_Premultiplied);
@@ -40,6 +40,7 @@ const QtCanvas::LineSprite &QtCanvas::lineSprite(int dx, int dy)
     const QPointF from(-sprite.offset.x() + 0.5, -sprite.offset.y() + 0.5);
     p.drawLine(QLineF(from, from + QPointF(dx, dy)));
     p.end();
+    sprite.trim();
     return m_lineSprites.emplace(key, std::move(sprite)).first->second;
 }
 
@@ -60,8 +61,11 @@ void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
         && std::abs(x1) < CoordLimit && std::abs(y1) < CoordLimit
         && p.compositionMode() == QPainter::CompositionMode_SourceOver) {
         // A repaint through a clipped painter: the line as drawn before.
-        const LineSprite &sprite = lineSprite(int(dx), int(dy));
-        p.drawImage(QPoint(x1, y1) + sprite.offset, sprite.image);
+        const Sprite &sprite = lineSprite(int(dx), int(dy));
+        if (m_raw)
+            m_raw->lay(sprite, QPoint(x1, y1), m_area);
+        else
+            p.drawImage(QPoint(x1, y1) + sprite.offset, sprite.image);
         return;
     }
     // A line from pixel to pixel runs between their centres, half a pixel in, so that it

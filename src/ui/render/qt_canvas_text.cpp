@@ -9,6 +9,7 @@
 
 #include <QGlyphRun>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tivora {
@@ -41,8 +42,10 @@ void QtCanvas::textOut(int x, int y, const std::string &text)
     if (!drawable() || text.empty())
         return;
     FontCache &f = currentFont();
-    FontCache::Text &t = f.text(text, m_picture);
     m_textUsed = true;
+    if (m_raw && drawSprites(f, text, x, y))
+        return;
+    FontCache::Text &t = f.text(text, m_picture);
     QPainter &p = painter();
     if (m_painterFont != &f) {
         p.setFont(f.font);
@@ -79,14 +82,9 @@ bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
     // text without kerning, so a run of glyphs drawn on its own at its place gives the
     // pixels the whole text gives there. Glyphs reach past their advance and line by
     // the margin the repaint areas allow for.
-    std::vector<qreal> edges {0};
-    for (size_t i = 0; i < text.size(); ++i) {
-        const int c = FontCache::printableIndex(QChar(uchar(text[i])));
-        if (c < 0
-            || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(text[i - 1]))), c)))
-            return false;
-        edges.push_back(edges.back() + f.advance(c));
-    }
+    std::vector<qreal> edges;
+    if (!f.edges(text, edges))
+        return false;
     const int height = f.metrics.height();
     const int margin = height / 4 + 2;
     const auto reaches = [&](size_t k) {
@@ -126,6 +124,108 @@ bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
     return true;
 }
 
+bool QtCanvas::drawSprites(FontCache &f, const std::string &text, int x, int y)
+{
+    if (std::abs(x) >= CoordLimit || std::abs(y) >= CoordLimit || f.font.underline()
+        || f.font.strikeOut())
+        return false;
+    std::vector<qreal> edges;
+    bool kerned = false;
+    if (!f.edges(text, edges, &kerned))
+        return false;
+    // Kerning is taken pair by pair ("11" in many fonts); where the font's layout of the
+    // whole text comes to another width, it does more than that, and the text is drawn
+    // as the font lays it out.
+    if (kerned && int(std::floor(edges.back() + 0.5)) != f.text(text, m_picture).width)
+        return false;
+    // Only the area's rectangles that the text can reach, with the room its sprites have
+    // past its advance and line: most texts meet none or one.
+    const int height = f.metrics.height();
+    const int reach = height / 2 + 2;
+    const QRect box(x - reach, y - reach, int(std::ceil(edges.back())) + 2 * reach + 1,
+                    height + 2 * reach);
+    std::vector<QRect> &near = m_nearArea;
+    near.clear();
+    for (const QRect &r : m_area)
+        if (r.intersects(box))
+            near.push_back(r);
+    if (near.empty())
+        return true;
+    const QRgb colour = toQColor(Color::fromRef(font().color)).rgb();
+    if (f.glyphSpriteCount >= MaxGlyphSprites) {
+        for (auto &made : f.glyphSprites)
+            made.clear();
+        f.glyphSpriteCount = 0;
+    }
+    // All sprites first: a text that cannot be drawn so is drawn whole another way.
+    std::array<const Sprite *, 64> sprites {};
+    for (size_t k = 0; k < text.size(); ++k) {
+        const qreal whole = std::floor(edges[k]);
+        sprites[k] = glyphSprite(f, FontCache::printableIndex(QChar(uchar(text[k]))), colour,
+                                 edges[k] - whole);
+        if (!sprites[k])
+            return false;
+    }
+    for (size_t k = 0; k < text.size(); ++k)
+        m_raw->lay(*sprites[k], QPoint(x + int(std::floor(edges[k])), y), near);
+    return true;
+}
+
+const Sprite *QtCanvas::glyphSprite(FontCache &f, int c, QRgb colour, qreal fraction)
+{
+    if (f.glyphSprites.empty())
+        f.glyphSprites.resize(FontCache::Printable);
+    auto &made = f.glyphSprites[size_t(c)];
+    for (const FontCache::GlyphSprite &g : made)
+        if (g.colour == colour && g.fraction == fraction)
+            return g.exact ? &g.sprite : nullptr;
+    const std::optional<quint32> glyph = f.glyph(c);
+    if (!glyph)
+        return nullptr;
+    ++f.glyphSpriteCount;
+    FontCache::GlyphSprite &g = made.emplace_back();
+    g.colour = colour;
+    g.fraction = fraction;
+    // Room for what a glyph draws past its advance and line: slanted, accented or bold
+    // (drawSprites counts on no more).
+    const int height = f.metrics.height();
+    const int margin = height / 2 + 2;
+    const QSize size(int(std::ceil(f.advance(c))) + 2 * margin + 1, height + 2 * margin);
+    QGlyphRun run;
+    run.setRawFont(f.raw);
+    run.setGlyphIndexes({*glyph});
+    run.setPositions({QPointF(0, 0)});
+    const QPointF baseline(margin + fraction, margin + f.metrics.ascent());
+    const auto draw = [&](QImage &on) {
+        QPainter p(&on);
+        p.setPen(QColor(colour));
+        p.drawGlyphRun(baseline, run);
+    };
+    g.sprite.image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    g.sprite.image.fill(Qt::transparent);
+    draw(g.sprite.image);
+    g.sprite.offset = QPoint(-margin, -margin);
+    g.sprite.trim();
+    // The sprite is used only where it gives the glyph's own pixels: drawn on a patterned
+    // picture and laid on the same picture, the two must be equal. Where the toolkit
+    // blends text another way (gamma, subpixel colour) they are not, and the glyph is
+    // drawn as before.
+    QImage direct(size, QImage::Format_RGB32);
+    for (int yy = 0; yy < size.height(); ++yy)
+        for (int xx = 0; xx < size.width(); ++xx)
+            direct.setPixel(xx, yy, qRgb((xx * 37 + yy * 11) & 255, (xx * yy * 7) & 255,
+                                         (255 - yy * 13) & 255));
+    QImage laid = direct.copy();
+    draw(direct);
+    {
+        QPainter p(&laid);
+        if (const std::optional<RawPixels> raw = RawPixels::under(p))
+            raw->lay(g.sprite, QPoint(margin, margin), {laid.rect()});
+    }
+    g.exact = g.sprite.image.size() == size && laid == direct;
+    return g.exact ? &g.sprite : nullptr;
+}
+
 TextSize QtCanvas::textSize(const std::string &text)
 {
     FontCache &f = currentFont();
@@ -137,24 +237,10 @@ std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &b
                                                             const std::string &after)
 {
     FontCache &f = currentFont();
-    // The left edges of a text's glyphs and its end: sums of the characters' advances,
-    // known where the font sets the text without kerning (as summedWidth() measures it).
-    const auto edges = [&f](const std::string &t) -> std::optional<std::vector<qreal>> {
-        if (t.size() > 64)
-            return std::nullopt;
-        std::vector<qreal> e {0};
-        for (size_t i = 0; i < t.size(); ++i) {
-            const int c = FontCache::printableIndex(QChar(uchar(t[i])));
-            if (c < 0
-                || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(t[i - 1]))), c)))
-                return std::nullopt;
-            e.push_back(e.back() + f.advance(c));
-        }
-        return e;
-    };
-    const std::optional<std::vector<qreal>> a = edges(before);
-    const std::optional<std::vector<qreal>> b = edges(after);
-    if (!a || !b)
+    // The left edges of the texts' glyphs and their ends, known where the font sets the
+    // texts without kerning (as summedWidth() measures them).
+    std::vector<qreal> edgesA, edgesB;
+    if (!f.edges(before, edgesA) || !f.edges(after, edgesB))
         return std::nullopt;
     // Glyphs before the first change stand alike; so do those after the last change
     // that start at the same place in both texts.
@@ -164,14 +250,14 @@ std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &b
     size_t endA = before.size();
     size_t endB = after.size();
     while (endA > first && endB > first && before[endA - 1] == after[endB - 1]
-           && (*a)[endA - 1] == (*b)[endB - 1]) {
+           && edgesA[endA - 1] == edgesB[endB - 1]) {
         --endA;
         --endB;
     }
     if (endA == first && endB == first)
         return std::pair {0, 0};
-    return std::pair {int(std::floor((*a)[first])),
-                      int(std::ceil(std::max((*a)[endA], (*b)[endB])))};
+    return std::pair {int(std::floor(edgesA[first])),
+                      int(std::ceil(std::max(edgesA[endA], edgesB[endB])))};
 }
 
 QFont toQFont(const FontSpec &fontSpec, int dpi, bool smooth)

@@ -11,6 +11,7 @@
 #include <QStaticText>
 #include <QString>
 #include <cmath>
+#include <deque>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -79,6 +80,35 @@ struct QtCanvas::FontCache
         }
         return int(std::floor(sum + 0.5));
     }
+    // The left edges of a text's glyphs and its end, as summedWidth() sums them; false
+    // where the font does not set the text glyph by glyph. With kerning, a kerned pair
+    // moves the second glyph by the pair's own kerning (kerned is then set when it did).
+    bool edges(const std::string &t, std::vector<qreal> &out, bool *kerned = nullptr)
+    {
+        out.assign(1, 0);
+        if (kerned)
+            *kerned = false;
+        if (t.size() > 64)
+            return false;
+        for (size_t i = 0; i < t.size(); ++i) {
+            const int c = printableIndex(QChar(uchar(t[i])));
+            if (c < 0)
+                return false;
+            qreal at = out.back();
+            if (i > 0) {
+                const int before = printableIndex(QChar(uchar(t[i - 1])));
+                if (!plainPair(before, c)) {
+                    if (!kerned)
+                        return false;
+                    *kerned = true;
+                    at += pairKerning[size_t(before) * Printable + c];
+                }
+            }
+            out.back() = at;
+            out.push_back(at + advance(c));
+        }
+        return true;
+    }
     static int printableIndex(QChar ch)
     {
         return ch.unicode() >= 0x20 && ch.unicode() < 0x7f ? ch.unicode() - 0x20 : -1;
@@ -93,12 +123,16 @@ struct QtCanvas::FontCache
     }
     bool plainPair(int a, int b)
     {
-        if (pairs.empty())
+        if (pairs.empty()) {
             pairs.assign(Printable * Printable, Unknown);
+            pairKerning.assign(Printable * Printable, 0);
+        }
         std::uint8_t &state = pairs[size_t(a) * Printable + b];
         if (state == Unknown) {
             const QString pair = QString(QChar(a + 0x20)) + QChar(b + 0x20);
-            state = metricsF.horizontalAdvance(pair) == advance(a) + advance(b) ? Plain : Kerned;
+            const qreal kerning = metricsF.horizontalAdvance(pair) - advance(a) - advance(b);
+            state = kerning == 0 ? Plain : Kerned;
+            pairKerning[size_t(a) * Printable + b] = kerning;
         }
         return state == Plain;
     }
@@ -120,6 +154,20 @@ struct QtCanvas::FontCache
         return glyphs[c];
     }
 
+    // A glyph drawn once in a colour at a fraction of a pixel from the whole pixel, on a
+    // clear picture: laid on with SourceOver it gives the pixels the glyph drawn there
+    // gives, which was checked when it was made (exact is false where it does not).
+    struct GlyphSprite
+    {
+        QRgb colour;
+        qreal fraction;
+        bool exact = false;
+        Sprite sprite;
+    };
+    // By printable character; a deque keeps the sprites in place as more are made.
+    std::vector<std::deque<GlyphSprite>> glyphSprites;
+    size_t glyphSpriteCount = 0;
+
     static constexpr int Printable = 0x7f - 0x20;
     static constexpr quint32 NoGlyph = 0xffffffff; // not looked up yet
     static constexpr quint32 Missing = 0xfffffffe;
@@ -133,6 +181,7 @@ struct QtCanvas::FontCache
     std::unordered_map<std::string, Text> texts;
     std::vector<qreal> advances; // of the printable characters, -1 until measured
     std::vector<std::uint8_t> pairs; // of printable characters, Printable x Printable
+    std::vector<qreal> pairKerning; // what each pair adds to the advances, with pairs
     QRawFont raw; // the font's glyphs, made with glyphs
     std::vector<quint32> glyphs; // of the printable characters
 };
