@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QRegion>
 #include <cstdint>
+#include <memory>
 
 class QImage;
 
@@ -13,20 +15,34 @@ namespace tivora {
 class WindowShape
 {
 public:
-    WindowShape() = default;
+    WindowShape();
     WindowShape(const WindowShape &) = delete;
     WindowShape &operator=(const WindowShape &) = delete;
     ~WindowShape();
 
+    // What a caller painted just before a change of the shape and hands to the window
+    // after it (device pixels), and the bounding box of the pixels the change shows that
+    // it hid before. The window system reports the newly shown pixels as to be painted
+    // (their rectangles, or their bounding box when they are many); reports that this
+    // painting covers are dropped instead of being painted a second time.
+    struct Repainted
+    {
+        QRegion area;
+        QRect newlyShown;
+    };
     // Shapes the window by the mask (QImage::Format_MonoLSB, the window's size in device
     // pixels, set bits shown). Only rows top..bottom-1 changed since the last call for
     // the same window and size; an empty mask hides the whole window.
-    void set(std::uintptr_t window, const QImage &mask, int top, int bottom);
+    void set(std::uintptr_t window, const QImage &mask, int top, int bottom,
+             const Repainted &repainted = {});
     // Gives the window back its whole rectangle.
     void clear();
 
 private:
+    class ExposeFilter;
     void release();
+
+    std::unique_ptr<ExposeFilter> m_filter;
 
     std::uintptr_t m_window = 0;
     std::uint32_t m_pixmap = 0;

@@ -2,6 +2,8 @@
 
 #include "platform/x11/toolkit_connection.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QImage>
 #include <algorithm>
 #include <cstring>
@@ -48,12 +50,70 @@ std::vector<std::uint8_t> serverRows(const QImage &mask, int top, int bottom,
 
 } // namespace
 
+// Drops the expose reports a shape change causes where the window is painted right after
+// it. A report is dropped only when the server made it while carrying out the change (its
+// sequence number is the change's) and it is one the change gives: inside the part painted
+// then, which reaches the server after the change, or exactly the bounding box of the
+// pixels the change showed (the server's summary of many). Every other report goes on,
+// and a report that goes on lets the rest of its series go on too, so that the toolkit
+// never waits for a series' last report.
+class WindowShape::ExposeFilter : public QAbstractNativeEventFilter
+{
+public:
+    ExposeFilter() { QCoreApplication::instance()->installNativeEventFilter(this); }
+    ~ExposeFilter() override
+    {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeNativeEventFilter(this);
+    }
+    ExposeFilter(const ExposeFilter &) = delete;
+    ExposeFilter &operator=(const ExposeFilter &) = delete;
+
+    void expect(xcb_window_t window, std::uint16_t sequence, const Repainted &repainted)
+    {
+        m_window = window;
+        m_sequence = sequence;
+        m_repainted = repainted;
+    }
+
+    bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
+    {
+        if (type != "xcb_generic_event_t")
+            return false;
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        if ((event->response_type & 0x7f) != XCB_EXPOSE)
+            return false;
+        const auto *expose = static_cast<const xcb_expose_event_t *>(message);
+        if (expose->window != m_window)
+            return false;
+        if (m_passSeries) {
+            m_passSeries = expose->count > 0;
+            return false;
+        }
+        const QRect rect(expose->x, expose->y, expose->width, expose->height);
+        if (expose->sequence == m_sequence && !m_repainted.area.isEmpty()
+            && (rect == m_repainted.newlyShown || (QRegion(rect) - m_repainted.area).isEmpty()))
+            return true;
+        m_passSeries = expose->count > 0;
+        return false;
+    }
+
+private:
+    xcb_window_t m_window = XCB_NONE;
+    std::uint16_t m_sequence = 0;
+    Repainted m_repainted;
+    bool m_passSeries = false;
+};
+
+WindowShape::WindowShape() = default;
+
 WindowShape::~WindowShape()
 {
     release();
 }
 
-void WindowShape::set(std::uintptr_t window, const QImage &mask, int top, int bottom)
+void WindowShape::set(std::uintptr_t window, const QImage &mask, int top, int bottom,
+                      const Repainted &repainted)
 {
     xcb_connection_t *c = shapingConnection();
     if (!c || !window || mask.isNull() || mask.format() != QImage::Format_MonoLSB)
@@ -111,8 +171,11 @@ void WindowShape::set(std::uintptr_t window, const QImage &mask, int top, int bo
                       std::uint16_t(rows), 0, std::int16_t(y), 0, 1, std::uint32_t(rows * rowBytes),
                       data + size_t(y - top) * rowBytes);
     }
-    xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, xcb_window_t(window), 0, 0,
-                   m_pixmap);
+    const xcb_void_cookie_t change = xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
+                                                    xcb_window_t(window), 0, 0, m_pixmap);
+    if (!m_filter)
+        m_filter = std::make_unique<ExposeFilter>();
+    m_filter->expect(xcb_window_t(window), std::uint16_t(change.sequence), repainted);
 }
 
 void WindowShape::clear()
@@ -129,6 +192,8 @@ void WindowShape::release()
         xcb_free_gc(c, m_gc);
         xcb_free_pixmap(c, m_pixmap);
     }
+    if (m_filter)
+        m_filter->expect(XCB_NONE, 0, {});
     m_window = 0;
     m_pixmap = 0;
     m_gc = 0;

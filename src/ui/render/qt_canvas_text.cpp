@@ -211,10 +211,11 @@ const Sprite *QtCanvas::glyphSprite(FontCache &f, int c, QRgb colour, qreal frac
     // blends text another way (gamma, subpixel colour) they are not, and the glyph is
     // drawn as before.
     QImage direct(size, QImage::Format_RGB32);
-    for (int yy = 0; yy < size.height(); ++yy)
+    for (int yy = 0; yy < size.height(); ++yy) {
+        auto *line = reinterpret_cast<QRgb *>(direct.scanLine(yy));
         for (int xx = 0; xx < size.width(); ++xx)
-            direct.setPixel(xx, yy, qRgb((xx * 37 + yy * 11) & 255, (xx * yy * 7) & 255,
-                                         (255 - yy * 13) & 255));
+            line[xx] = qRgb((xx * 37 + yy * 11) & 255, (xx * yy * 7) & 255, (255 - yy * 13) & 255);
+    }
     QImage laid = direct.copy();
     draw(direct);
     {
