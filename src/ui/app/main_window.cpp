@@ -285,6 +285,11 @@ void TForm1::FormShow()
         record(m_services.clock.now());
         const QImage &first = picture();
         updateShape(first.rect(), &first);
+        // It is also the window's background until then: the window system paints that
+        // itself the instant it maps the window, so the window never shows up empty.
+        if (!m_context.snapshot && m_mapBackground.set(winId(), first) && m_context.trace)
+            std::fprintf(stderr, "tivora: map-background %lld\n",
+                         static_cast<long long>(m_services.clock.clockMs()));
         m_canvas.resize(0, 0); // from here on the window's buffer holds the picture
     });
 }
@@ -347,6 +352,7 @@ void TForm1::paintEvent(QPaintEvent *event)
             std::fprintf(stderr, "tivora: first-paint %lld\n",
                          static_cast<long long>(m_services.clock.clockMs()));
         m_painted = true;
+        m_mapBackground.release();
     });
 }
 
