@@ -17,6 +17,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -29,20 +30,32 @@
 
 namespace {
 
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&free)>;
+template<class T> using Reply = std::unique_ptr<T, decltype(&free)>;
 
-// Reads the window: whether it shows more than one colour, and its pixels to `save`.
+// Reads the window where it is on the screen (the server reads nothing beyond): whether
+// it shows more than one colour, and its pixels to `save`.
 bool showsPicture(xcb_connection_t *c, xcb_window_t w, const char *save)
 {
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     const Reply<xcb_get_geometry_reply_t> g(
         xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr), &free);
-    if (!g)
+    const Reply<xcb_translate_coordinates_reply_t> at(
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, screen->root, 0, 0),
+                                        nullptr),
+        &free);
+    if (!g || !at)
+        return false;
+    const int left = std::max(0, -at->dst_x);
+    const int top = std::max(0, -at->dst_y);
+    const int width = std::min(int(g->width), screen->width_in_pixels - at->dst_x) - left;
+    const int height = std::min(int(g->height), screen->height_in_pixels - at->dst_y) - top;
+    if (width <= 0 || height <= 0)
         return false;
     const Reply<xcb_get_image_reply_t> img(
-        xcb_get_image_reply(
-            c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, w, 0, 0, g->width, g->height, ~0u),
-            nullptr),
+        xcb_get_image_reply(c,
+                            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, w, int16_t(left),
+                                          int16_t(top), uint16_t(width), uint16_t(height), ~0u),
+                            nullptr),
         &free);
     if (!img)
         return false;
@@ -51,9 +64,9 @@ bool showsPicture(xcb_connection_t *c, xcb_window_t w, const char *save)
     bool picture = false;
     for (int i = 1; i < n && !picture; ++i)
         picture = (px[i] & 0xffffff) != (px[0] & 0xffffff);
-    if (save && n == g->width * g->height) {
+    if (save && n == width * height) {
         if (FILE *f = std::fopen(save, "wb")) {
-            std::fprintf(f, "P6\n%d %d\n255\n", g->width, g->height);
+            std::fprintf(f, "P6\n%d %d\n255\n", width, height);
             for (int i = 0; i < n; ++i) {
                 const unsigned char rgb[3] = {uint8_t(px[i] >> 16), uint8_t(px[i] >> 8),
                                               uint8_t(px[i])};
@@ -112,8 +125,9 @@ int main(int argc, char **argv)
     if (xcb_generic_error_t *taken = xcb_request_check(
             c, xcb_change_window_attributes_checked(c, root, XCB_CW_EVENT_MASK, &mask))) {
         free(taken);
-        std::fprintf(stderr, "map_time: a window manager runs: the window is read just after "
-                             "its map, not at it\n");
+        std::fprintf(stderr,
+                     "map_time: a window manager runs: the window is read just after "
+                     "its map, not at it\n");
         mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
     }

@@ -12,8 +12,7 @@ namespace tivora {
 
 namespace {
 
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
+template<class T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
 // Whether the window's pixels are 8-bit red, green and blue in one 32-bit word, the
 // layout of a 32-bit QImage, so the picture goes to the server as it is.

@@ -265,6 +265,9 @@ void TForm1::Timer1Timer()
         return;
     m_paintedSecond = plan.second;
     guarded([this] { PaintClocks(); });
+    // Mapped by now, so the first picture is on the screen even if no paint came (the
+    // window is covered): the window system keeps it no longer.
+    m_mapBackground.release();
     if (m_context.trace)
         std::fprintf(stderr, "tivora: tick %lld\n", static_cast<long long>(m_services.clock.clockMs()));
 }
