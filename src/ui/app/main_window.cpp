@@ -265,8 +265,8 @@ void TForm1::Timer1Timer()
         return;
     m_paintedSecond = plan.second;
     guarded([this] { PaintClocks(); });
-    // Mapped by now, so the first picture is on the screen even if no paint came (the
-    // window is covered): the window system keeps it no longer.
+    // The window went up with its first picture; one covered at its map gets no paint
+    // and would keep the picture as background until uncovered.
     m_mapBackground.release();
     if (m_context.trace)
         std::fprintf(stderr, "tivora: tick %lld\n", static_cast<long long>(m_services.clock.clockMs()));
@@ -288,8 +288,9 @@ void TForm1::FormShow()
         record(m_services.clock.now());
         const QImage &first = picture();
         updateShape(first.rect(), &first);
-        // It is also the window's background until then: the window system paints that
-        // itself the instant it maps the window, so the window never shows up empty.
+        // It is also the window's background until the first paint: the window system
+        // paints a background itself the instant it maps a window, so the window never
+        // shows up empty.
         if (!m_context.snapshot && m_mapBackground.set(winId(), first) && m_context.trace)
             std::fprintf(stderr, "tivora: map-background %lld\n",
                          static_cast<long long>(m_services.clock.clockMs()));
