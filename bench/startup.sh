@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Start-up time of the widget beside a bare Qt 6 window, on one Xvfb in the same run: the
-# milliseconds from the exec to the map of the window (bench_map_time watches the root
-# window for the map), the median and range of N runs each, taken in turn, and in how many
-# runs the window showed its picture the moment it was mapped. A measurement, not a test.
+# milliseconds from the exec to the map of the window, the median and range of N runs
+# each, taken in turn, and in how many runs the window showed its picture the moment it
+# was mapped. bench_map_time takes the window's map request on the root window, as a
+# window manager would, maps the window itself with the server grabbed and reads it back
+# before the program can paint: a picture there was given to the window before it asked
+# for the map. A measurement, not a test.
 #
 #   bench/startup.sh [--runs N] [--faces F] [BUILD_DIR]
 #
@@ -18,7 +21,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
     --runs) runs=$2; shift 2 ;;
     --faces) faces=$2; shift 2 ;;
-    -h | --help) sed -n '2,11p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,14p' "$0"; exit 0 ;;
     *) build=$1; shift ;;
     esac
 done

@@ -265,6 +265,9 @@ void TForm1::Timer1Timer()
         return;
     m_paintedSecond = plan.second;
     guarded([this] { PaintClocks(); });
+    // The window went up with its first picture; one covered at its map gets no paint
+    // and would keep the picture as background until uncovered.
+    m_mapBackground.release();
     if (m_context.trace)
         std::fprintf(stderr, "tivora: tick %lld\n", static_cast<long long>(m_services.clock.clockMs()));
 }
@@ -285,6 +288,12 @@ void TForm1::FormShow()
         record(m_services.clock.now());
         const QImage &first = picture();
         updateShape(first.rect(), &first);
+        // It is also the window's background until the first paint: the window system
+        // paints a background itself the instant it maps a window, so the window never
+        // shows up empty.
+        if (!m_context.snapshot && m_mapBackground.set(winId(), first) && m_context.trace)
+            std::fprintf(stderr, "tivora: map-background %lld\n",
+                         static_cast<long long>(m_services.clock.clockMs()));
         m_canvas.resize(0, 0); // from here on the window's buffer holds the picture
     });
 }
@@ -347,6 +356,7 @@ void TForm1::paintEvent(QPaintEvent *event)
             std::fprintf(stderr, "tivora: first-paint %lld\n",
                          static_cast<long long>(m_services.clock.clockMs()));
         m_painted = true;
+        m_mapBackground.release();
     });
 }
 

@@ -3,6 +3,7 @@
 #include "ui/app/desktop_services.h"
 #include "core/time/scrub.h"
 #include "core/model/widget_model.h"
+#include "platform/window_background.h"
 #include "platform/window_shape.h"
 #include "core/render/display_list.h"
 #include "ui/render/qt_canvas.h"
@@ -187,6 +188,7 @@ private:
     bool m_shapeKnown = false; // m_shape holds the whole picture's shape
     std::uintptr_t m_shapedWindow = 0;
     WindowShape m_windowShape;
+    WindowBackground m_mapBackground; // the first picture, shown by the map itself
     int m_maskUpdates = 0;
     std::string m_timeSeparator = ":";
     bool m_dragging = false;
