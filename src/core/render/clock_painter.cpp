@@ -3,6 +3,7 @@
 #include "core/base/int_clamp.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -59,6 +60,56 @@ Point handEnd(Point pivot, double angle, int len)
     const long long ex = static_cast<long long>(pivot.x) + roundHalfEven(len * std::sin(angle));
     const long long ey = static_cast<long long>(pivot.y) - roundHalfEven(len * std::cos(angle));
     return {clampToInt(ex), clampToInt(ey)};
+}
+
+namespace {
+
+// The sine and cosine of every step of a turn of Steps steps: a hand stands at one of 60,
+// 720 or 1440 angles, and with these each face costs no trigonometry. They are the values
+// handEnd computes for the angle 2 pi k / Steps.
+template<int Steps>
+const std::array<std::pair<double, double>, Steps> &turnSteps()
+{
+    static const auto table = [] {
+        std::array<std::pair<double, double>, Steps> t;
+        for (int k = 0; k < Steps; ++k) {
+            const double angle = 2 * std::numbers::pi * k / double(Steps);
+            t[size_t(k)] = {std::sin(angle), std::cos(angle)};
+        }
+        return t;
+    }();
+    return table;
+}
+
+// handEnd for the angle of step k (0 <= k < Steps) of a turn.
+template<int Steps>
+Point handEndAtStep(Point pivot, int k, int len)
+{
+    const auto &[sine, cosine] = turnSteps<Steps>()[size_t(k)];
+    const long long ex = static_cast<long long>(pivot.x) + roundHalfEven(len * sine);
+    const long long ey = static_cast<long long>(pivot.y) - roundHalfEven(len * cosine);
+    return {clampToInt(ex), clampToInt(ey)};
+}
+
+} // namespace
+
+Point handEndAt(Point pivot, int step, int steps, int len)
+{
+    switch (steps) {
+    case 60:
+        if (step >= 0 && step < 60)
+            return handEndAtStep<60>(pivot, step, len);
+        break;
+    case 720:
+        if (step >= 0 && step < 720)
+            return handEndAtStep<720>(pivot, step, len);
+        break;
+    case 1440:
+        if (step >= 0 && step < 1440)
+            return handEndAtStep<1440>(pivot, step, len);
+        break;
+    }
+    return handEnd(pivot, 2 * std::numbers::pi * step / double(steps), len);
 }
 
 LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const TimeZones *zones)
@@ -133,7 +184,6 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
                bool carriesScrubText)
 {
     const TOptions &o = ctx.options;
-    constexpr double TwoPi = 2 * std::numbers::pi;
 
     const LocalDateTime t = faceTime(ctx.now, entry, ctx.zones);
     const int h = t.hour;
@@ -148,18 +198,18 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
         const Point pivot {clampCoord(static_cast<long long>(x) + o.strlX - 1),
                            clampCoord(static_cast<long long>(y) + o.strlY - 1)};
 
-        const double hourAngle =
-            o.h24 ? TwoPi * (h * 60 + m) / 1440.0 : TwoPi * ((h % 12) * 60 + m) / 720.0;
+        const int hourSteps = o.h24 ? 1440 : 720;
+        const int hourStep = o.h24 ? h * 60 + m : (h % 12) * 60 + m;
         canvas.setPen({Color::fromRef(o.hColor), 2});
-        Point end = handEnd(pivot, hourAngle, o.hLen);
+        Point end = handEndAt(pivot, hourStep, hourSteps, o.hLen);
         canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
 
         canvas.setPen({Color::fromRef(o.mColor), 2});
-        end = handEnd(pivot, TwoPi * m / 60.0, o.mLen);
+        end = handEndAt(pivot, m, 60, o.mLen);
         canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
 
         canvas.setPen({Color::fromRef(o.sColor), 1});
-        end = handEnd(pivot, TwoPi * s / 60.0, o.sLen);
+        end = handEndAt(pivot, s, 60, o.sLen);
         canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
     }
 
