@@ -9,6 +9,7 @@
 
 #include <QGlyphRun>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tivora {
@@ -129,8 +130,11 @@ bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
 TextSize QtCanvas::textSize(const std::string &text)
 {
     FontCache &f = currentFont();
+    // Measured without keeping the text: the drawing keeps what it draws.
+    if (const std::optional<int> width = f.summedWidth(text))
+        return {*width, f.lineHeight};
     m_textUsed = true;
-    return {f.text(text, m_picture).width, f.metrics.height()};
+    return {f.text(text, m_picture).width, f.lineHeight};
 }
 
 std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &before,
@@ -139,22 +143,22 @@ std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &b
     FontCache &f = currentFont();
     // The left edges of a text's glyphs and its end: sums of the characters' advances,
     // known where the font sets the text without kerning (as summedWidth() measures it).
-    const auto edges = [&f](const std::string &t) -> std::optional<std::vector<qreal>> {
+    using Edges = std::array<qreal, 65>;
+    const auto edges = [&f](const std::string &t, Edges &e) {
         if (t.size() > 64)
-            return std::nullopt;
-        std::vector<qreal> e {0};
+            return false;
+        e[0] = 0;
         for (size_t i = 0; i < t.size(); ++i) {
             const int c = FontCache::printableIndex(QChar(uchar(t[i])));
             if (c < 0
                 || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(t[i - 1]))), c)))
-                return std::nullopt;
-            e.push_back(e.back() + f.advance(c));
+                return false;
+            e[i + 1] = e[i] + f.advance(c);
         }
-        return e;
+        return true;
     };
-    const std::optional<std::vector<qreal>> a = edges(before);
-    const std::optional<std::vector<qreal>> b = edges(after);
-    if (!a || !b)
+    Edges a, b;
+    if (!edges(before, a) || !edges(after, b))
         return std::nullopt;
     // Glyphs before the first change stand alike; so do those after the last change
     // that start at the same place in both texts.
@@ -164,14 +168,13 @@ std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &b
     size_t endA = before.size();
     size_t endB = after.size();
     while (endA > first && endB > first && before[endA - 1] == after[endB - 1]
-           && (*a)[endA - 1] == (*b)[endB - 1]) {
+           && a[endA - 1] == b[endB - 1]) {
         --endA;
         --endB;
     }
     if (endA == first && endB == first)
         return std::pair {0, 0};
-    return std::pair {int(std::floor((*a)[first])),
-                      int(std::ceil(std::max((*a)[endA], (*b)[endB])))};
+    return std::pair {int(std::floor(a[first])), int(std::ceil(std::max(a[endA], b[endB])))};
 }
 
 QFont toQFont(const FontSpec &fontSpec, int dpi, bool smooth)
