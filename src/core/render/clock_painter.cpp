@@ -130,6 +130,15 @@ FontSpec marked(const FaceContext &ctx, FontSpec font)
     return font;
 }
 
+// Sets the font, marked where the face shows another moment than now; copied once.
+void setFontMarkedIf(Canvas &canvas, const FaceContext &ctx, bool mark, const FontSpec &font)
+{
+    if (mark && ctx.scrubbed)
+        canvas.setFont(marked(ctx, font));
+    else
+        canvas.setFont(font);
+}
+
 // The text under a face: how far the clocks are moved, on the face that carries it;
 // otherwise the description, or the city of a clock picked from the city list and left
 // unnamed. Empty when nothing is written there.
@@ -217,16 +226,16 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
     canvas.setBrush({canvas.brush().color, false});
 
     if (o.ShowDigits) {
-        canvas.setFont(marked(ctx, o.Digits));
+        setFontMarkedIf(canvas, ctx, true, o.Digits);
         placeText(canvas, o, x, y, formatTime(t, ctx.timeSeparator), o.DigposX, o.DigposY, o.DigAl);
     }
     if (o.ShowDate) {
-        canvas.setFont(marked(ctx, o.Date));
+        setFontMarkedIf(canvas, ctx, true, o.Date);
         placeText(canvas, o, x, y, formatDate(t), o.DateposX, o.DateposY, o.DateAl);
     }
     const bool scrubText = ctx.scrubbed && carriesScrubText;
     if (o.ShowDesc || scrubText) {
-        canvas.setFont(scrubText ? marked(ctx, o.Desc) : o.Desc);
+        setFontMarkedIf(canvas, ctx, scrubText, o.Desc);
         placeText(canvas, o, x, y, descriptionOf(ctx, entry, carriesScrubText), o.DescposX,
                   o.DescposY, o.DescAl);
     }

@@ -143,12 +143,15 @@ std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &b
     FontCache &f = currentFont();
     // The left edges of a text's glyphs and its end: sums of the characters' advances,
     // known where the font sets the text without kerning (as summedWidth() measures it).
+    // The texts' common start is summed once: its edges are the same in both.
+    if (before.size() > 64 || after.size() > 64)
+        return std::nullopt;
+    size_t first = 0;
+    while (first < before.size() && first < after.size() && before[first] == after[first])
+        ++first;
     using Edges = std::array<qreal, 65>;
-    const auto edges = [&f](const std::string &t, Edges &e) {
-        if (t.size() > 64)
-            return false;
-        e[0] = 0;
-        for (size_t i = 0; i < t.size(); ++i) {
+    const auto edges = [&f](const std::string &t, size_t from, size_t to, Edges &e) {
+        for (size_t i = from; i < to; ++i) {
             const int c = FontCache::printableIndex(QChar(uchar(t[i])));
             if (c < 0
                 || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(t[i - 1]))), c)))
@@ -158,13 +161,14 @@ std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &b
         return true;
     };
     Edges a, b;
-    if (!edges(before, a) || !edges(after, b))
+    a[0] = 0;
+    if (!edges(before, 0, first, a))
+        return std::nullopt;
+    std::copy(a.begin(), a.begin() + std::ptrdiff_t(first) + 1, b.begin());
+    if (!edges(before, first, before.size(), a) || !edges(after, first, after.size(), b))
         return std::nullopt;
     // Glyphs before the first change stand alike; so do those after the last change
     // that start at the same place in both texts.
-    size_t first = 0;
-    while (first < before.size() && first < after.size() && before[first] == after[first])
-        ++first;
     size_t endA = before.size();
     size_t endB = after.size();
     while (endA > first && endB > first && before[endA - 1] == after[endB - 1]
