@@ -33,7 +33,9 @@ bool sameTextPlace(const DrawOp &a, const DrawOp &b)
 bool sameOp(const DrawOp &a, const DrawOp &b)
 {
     return a.kind == b.kind && a.c == b.c && a.d == b.d && a.a == b.a && a.b == b.b
-        && a.box == b.box && a.pen == b.pen && a.brush == b.brush && a.bitmap == b.bitmap
+        && a.box == b.box && a.pen.width == b.pen.width && a.pen.color.ref() == b.pen.color.ref()
+        && a.brush.solid == b.brush.solid && a.brush.color.ref() == b.brush.color.ref()
+        && a.bitmap == b.bitmap
         && a.ellipseW == b.ellipseW && a.ellipseH == b.ellipseH && a.smooth == b.smooth
         && a.text == b.text && a.font == b.font;
 }
@@ -219,26 +221,33 @@ std::vector<Box> mergeBoxes(std::vector<Box> boxes)
     const auto area = [](const Box &b) {
         return static_cast<long long>(b.right - b.left) * (b.bottom - b.top);
     };
-    std::erase_if(boxes, [](const Box &b) { return b.empty(); });
-    std::vector<long long> areas(boxes.size());
-    std::transform(boxes.begin(), boxes.end(), areas.begin(), area);
-    for (size_t i = 0; i < boxes.size(); ++i) {
-        Box a = boxes[i];
-        long long areaA = areas[i];
-        for (size_t j = i + 1; j < boxes.size(); ++j) {
-            const Box &b = boxes[j];
-            const Box u {std::min(a.left, b.left), std::min(a.top, b.top),
-                         std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+    struct Item
+    {
+        Box box;
+        long long area;
+    };
+    std::vector<Item> items;
+    items.reserve(boxes.size());
+    for (const Box &b : boxes)
+        if (!b.empty())
+            items.push_back({b, area(b)});
+    for (size_t i = 0; i < items.size(); ++i) {
+        Item a = items[i];
+        for (size_t j = i + 1; j < items.size(); ++j) {
+            const Item &b = items[j];
+            const Box u {std::min(a.box.left, b.box.left), std::min(a.box.top, b.box.top),
+                         std::max(a.box.right, b.box.right), std::max(a.box.bottom, b.box.bottom)};
             const long long areaU = area(u);
-            if (areaU > areaA + areas[j] + Slack)
+            if (areaU > a.area + b.area + Slack)
                 continue;
-            a = boxes[i] = u;
-            areaA = areas[i] = areaU;
-            boxes.erase(boxes.begin() + std::ptrdiff_t(j));
-            areas.erase(areas.begin() + std::ptrdiff_t(j));
+            a = {u, areaU};
+            items.erase(items.begin() + std::ptrdiff_t(j));
             j = i; // the grown box may now join boxes it passed over
         }
+        items[i] = a;
     }
+    boxes.resize(items.size());
+    std::transform(items.begin(), items.end(), boxes.begin(), [](const Item &t) { return t.box; });
     return boxes;
 }
 
