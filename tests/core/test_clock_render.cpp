@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
 #include <numbers>
@@ -84,6 +85,19 @@ TEST(ClockTime, RoundingAndFormats)
     EXPECT_EQ(roundHalfEven(std::nan("")), 0);
     EXPECT_EQ(formatTime({2026, 1, 2, 21, 5, 9}, "."), "21.05.09");
     EXPECT_EQ(formatDate({987, 1, 2, 0, 0, 0}), "02.01.0987");
+}
+
+TEST(ClockTime, FormatsWriteNumbersAsPrintfDoes)
+{
+    for (int v : {0, 7, 10, 99, 100, 987, 12345, -1, -5, -987, -12345, INT_MAX, INT_MIN}) {
+        char date[64], time[96];
+        std::snprintf(date, sizeof date, "%02d.%02d.%04d", v, v, v);
+        EXPECT_EQ(formatDate({v, v, v, 0, 0, 0}), date);
+        for (const std::string sep : {"", ":", " h ", "long separator"}) {
+            std::snprintf(time, sizeof time, "%02d%s%02d%s%02d", v, sep.c_str(), v, sep.c_str(), v);
+            EXPECT_EQ(formatTime({2026, 1, 1, v, v, v}, sep), time);
+        }
+    }
 }
 
 TEST(ClockTime, AddMinutesRollsOverDaysMonthsAndYears)
@@ -190,6 +204,17 @@ TEST(ClockPainter, HandEndPoints)
         EXPECT_EQ(lines[2].pen, (Pen {Color::fromRef(f.o.sColor), 1}));
         EXPECT_EQ(f.canvas.ops.front().v, V({100, 50})); // the skin, drawn first
     }
+}
+
+TEST(ClockPainter, HandEndsFromTheTableAreThoseOfTheAngle)
+{
+    const Point pivot {100, -7};
+    for (int steps : {60, 720, 1440, 7})
+        for (int len : {0, 1, 25, 39, 50, 997, -13})
+            for (int k = -2; k < steps + 2; ++k)
+                ASSERT_EQ(handEndAt(pivot, k, steps, len),
+                          handEnd(pivot, 2 * std::numbers::pi * k / double(steps), len))
+                    << k << "/" << steps << " len " << len;
 }
 
 TEST(ClockPainter, TextsShowOffsetTimeOnTheTwentyFourHourClock)

@@ -3,6 +3,7 @@
 #include "core/render/clock_grid.h"
 #include "core/render/display_list.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace tivora;
@@ -74,6 +75,92 @@ TEST(DisplayList, ChangedAreasHoldTheOldAndNewPlacesOfWhatMoved)
     EXPECT_EQ(recordAt({2026, 12, 7, 10, 10, 15}, 139), whole) << "new size";
     o.ShowDelimiters = true;
     EXPECT_EQ(recordAt({2026, 12, 7, 10, 10, 15}, 139), whole) << "new calls";
+}
+
+TEST(DisplayList, TextsMeasuredBeforeGiveTheCallsOfAPictureRecordedAnew)
+{
+    // Texts as wide and high as the font is large, and a count of what is measured.
+    struct Measure : test::RecordingCanvas
+    {
+        int measured = 0;
+        TextSize textSize(const std::string &text) override
+        {
+            ++measured;
+            return {int(text.size()) * font().size, font().size + (textSmoothing() ? 0 : 1)};
+        }
+    } measure;
+    test::SolidBitmap skin {Color {200, 200, 200}};
+    TOptions o;
+    const TClockList clocks {{0, 0, "System"}, {3, 0, "East"}, {-5, 30, "West"}};
+    DisplayList kept(measure);
+    const auto record = [&](DisplayList &list, LocalDateTime t, bool scrubbed) {
+        list.begin(400, 300);
+        composeGrid(list, FaceContext {o, skin, t, ":", nullptr, scrubbed, "+1 h"}, clocks);
+    };
+    struct Step
+    {
+        int second;
+        bool scrubbed;
+        int dateSize, descSize;
+        bool textBoxes;
+    } steps[] = {{0, false, 12, 10, false}, {1, false, 12, 10, false}, {1, true, 12, 10, false},
+                 {2, false, 12, 10, false}, {2, false, 14, 10, false}, {3, false, 14, 10, true},
+                 {4, false, 14, 10, true},  {4, false, 14, 12, false}};
+    for (const Step &s : steps) {
+        o.Date.size = s.dateSize;
+        o.Desc.size = s.descSize;
+        o.ShowTextWhiteBG = s.textBoxes;
+        const LocalDateTime t {2026, 12, 31, 23, 59, s.second};
+        // The same drawing state to start from: it carries over from picture to picture.
+        DisplayList fresh(measure);
+        fresh.setPen(kept.pen());
+        fresh.setBrush(kept.brush());
+        fresh.setFont(kept.font());
+        fresh.setTextSmoothing(kept.textSmoothing());
+        const int before = measure.measured;
+        record(kept, t, s.scrubbed);
+        const int keptMeasured = measure.measured - before;
+        record(fresh, t, s.scrubbed);
+        EXPECT_TRUE(kept.ops() == fresh.ops()) << "second " << s.second;
+        const Step *last = &s == steps ? nullptr : &s - 1;
+        if (last && last->second != s.second && last->scrubbed == s.scrubbed
+            && last->dateSize == s.dateSize && last->descSize == s.descSize) {
+            EXPECT_EQ(keptMeasured, 3) << "only the times, at second " << s.second;
+        }
+    }
+}
+
+TEST(DisplayList, BandedBoxesCoverTheBoxesPixelsAndNothingElse)
+{
+    const std::vector<std::vector<Box>> cases {
+        {},
+        {{5, 5, 5, 9}}, // empty
+        {{0, 0, 10, 10}, {5, 5, 15, 15}},
+        {{0, 0, 10, 10}, {10, 0, 20, 10}, {0, 10, 20, 12}}, // touching: one box
+        {{2, 2, 4, 30}, {0, 10, 30, 12}, {20, 0, 25, 5}, {21, 1, 24, 4}, {-3, 25, 1, 31}},
+    };
+    for (const std::vector<Box> &boxes : cases) {
+        const std::vector<Box> bands = bandedBoxes(boxes);
+        for (int y = -5; y < 35; ++y)
+            for (int x = -5; x < 35; ++x) {
+                const auto inside = [&](const Box &b) {
+                    return b.left <= x && x < b.right && b.top <= y && y < b.bottom;
+                };
+                EXPECT_EQ(std::count_if(bands.begin(), bands.end(), inside),
+                          std::any_of(boxes.begin(), boxes.end(), inside) ? 1 : 0)
+                    << x << "," << y;
+            }
+        for (size_t i = 0; i < bands.size(); ++i) {
+            EXPECT_FALSE(bands[i].empty());
+            if (i == 0)
+                continue;
+            const Box &a = bands[i - 1], &b = bands[i];
+            if (a.top == b.top)
+                EXPECT_TRUE(a.bottom == b.bottom && a.right < b.left) << "one band, apart";
+            else
+                EXPECT_LE(a.bottom, b.top) << "bands from top to bottom";
+        }
+    }
 }
 
 TEST(DisplayList, AreaCoverAndMergedBoxes)

@@ -266,6 +266,23 @@ TEST(QtCanvas, StateSurvivesResizeAndEmptyPicturesAreHarmless)
     EXPECT_EQ(c.pixel(4, 4), Green);
 }
 
+TEST(QtCanvas, TextsMeasureAsLaidOut)
+{
+    // Also texts with kerned pairs ("11" in many fonts) and texts of other scripts.
+    QtCanvas c(96);
+    for (const bool smooth : {true, false})
+        for (const FontSpec &f : {FontSpec {"Arial", 18, 0, true, false, false},
+                                  FontSpec {"Arial", 9, 0, false, true, false}}) {
+            c.setFont(f);
+            c.setTextSmoothing(smooth);
+            const QFontMetrics laidOut(toQFont(f, 96, smooth));
+            for (const char *t : {"", "1", "111", "11:11:11", "21.11.2011", "City 11 AV",
+                                  "23:59:59", "\xd0\x9c\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0"})
+                EXPECT_EQ(c.textSize(t).width, laidOut.horizontalAdvance(QString::fromUtf8(t)))
+                    << t << " " << f.size;
+        }
+}
+
 TEST(QtCanvas, TextRepaintedOnlyWhereItChangedGivesThePixelsOfTheWholeText)
 {
     // Every second of a minute, smoothed and plain (see-through white): the picture of the

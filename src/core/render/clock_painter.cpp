@@ -3,6 +3,7 @@
 #include "core/base/int_clamp.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -61,6 +62,56 @@ Point handEnd(Point pivot, double angle, int len)
     return {clampToInt(ex), clampToInt(ey)};
 }
 
+namespace {
+
+// The sine and cosine of every step of a turn of Steps steps: a hand stands at one of 60,
+// 720 or 1440 angles, and with these each face costs no trigonometry. They are the values
+// handEnd computes for the angle 2 pi k / Steps.
+template<int Steps>
+const std::array<std::pair<double, double>, Steps> &turnSteps()
+{
+    static const auto table = [] {
+        std::array<std::pair<double, double>, Steps> t;
+        for (int k = 0; k < Steps; ++k) {
+            const double angle = 2 * std::numbers::pi * k / double(Steps);
+            t[size_t(k)] = {std::sin(angle), std::cos(angle)};
+        }
+        return t;
+    }();
+    return table;
+}
+
+// handEnd for the angle of step k (0 <= k < Steps) of a turn.
+template<int Steps>
+Point handEndAtStep(Point pivot, int k, int len)
+{
+    const auto &[sine, cosine] = turnSteps<Steps>()[size_t(k)];
+    const long long ex = static_cast<long long>(pivot.x) + roundHalfEven(len * sine);
+    const long long ey = static_cast<long long>(pivot.y) - roundHalfEven(len * cosine);
+    return {clampToInt(ex), clampToInt(ey)};
+}
+
+} // namespace
+
+Point handEndAt(Point pivot, int step, int steps, int len)
+{
+    switch (steps) {
+    case 60:
+        if (step >= 0 && step < 60)
+            return handEndAtStep<60>(pivot, step, len);
+        break;
+    case 720:
+        if (step >= 0 && step < 720)
+            return handEndAtStep<720>(pivot, step, len);
+        break;
+    case 1440:
+        if (step >= 0 && step < 1440)
+            return handEndAtStep<1440>(pivot, step, len);
+        break;
+    }
+    return handEnd(pivot, 2 * std::numbers::pi * step / double(steps), len);
+}
+
 LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const TimeZones *zones)
 {
     if (zones && !entry.zone.empty())
@@ -77,6 +128,15 @@ FontSpec marked(const FaceContext &ctx, FontSpec font)
 {
     font.italic = font.italic || ctx.scrubbed;
     return font;
+}
+
+// Sets the font, marked where the face shows another moment than now; copied once.
+void setFontMarkedIf(Canvas &canvas, const FaceContext &ctx, bool mark, const FontSpec &font)
+{
+    if (mark && ctx.scrubbed)
+        canvas.setFont(marked(ctx, font));
+    else
+        canvas.setFont(font);
 }
 
 // The text under a face: how far the clocks are moved, on the face that carries it;
@@ -133,7 +193,6 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
                bool carriesScrubText)
 {
     const TOptions &o = ctx.options;
-    constexpr double TwoPi = 2 * std::numbers::pi;
 
     const LocalDateTime t = faceTime(ctx.now, entry, ctx.zones);
     const int h = t.hour;
@@ -148,18 +207,18 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
         const Point pivot {clampCoord(static_cast<long long>(x) + o.strlX - 1),
                            clampCoord(static_cast<long long>(y) + o.strlY - 1)};
 
-        const double hourAngle =
-            o.h24 ? TwoPi * (h * 60 + m) / 1440.0 : TwoPi * ((h % 12) * 60 + m) / 720.0;
+        const int hourSteps = o.h24 ? 1440 : 720;
+        const int hourStep = o.h24 ? h * 60 + m : (h % 12) * 60 + m;
         canvas.setPen({Color::fromRef(o.hColor), 2});
-        Point end = handEnd(pivot, hourAngle, o.hLen);
+        Point end = handEndAt(pivot, hourStep, hourSteps, o.hLen);
         canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
 
         canvas.setPen({Color::fromRef(o.mColor), 2});
-        end = handEnd(pivot, TwoPi * m / 60.0, o.mLen);
+        end = handEndAt(pivot, m, 60, o.mLen);
         canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
 
         canvas.setPen({Color::fromRef(o.sColor), 1});
-        end = handEnd(pivot, TwoPi * s / 60.0, o.sLen);
+        end = handEndAt(pivot, s, 60, o.sLen);
         canvas.smoothLine(pivot.x, pivot.y, end.x, end.y);
     }
 
@@ -167,16 +226,16 @@ void PaintClock(Canvas &canvas, const FaceContext &ctx, int x, int y, const TClo
     canvas.setBrush({canvas.brush().color, false});
 
     if (o.ShowDigits) {
-        canvas.setFont(marked(ctx, o.Digits));
+        setFontMarkedIf(canvas, ctx, true, o.Digits);
         placeText(canvas, o, x, y, formatTime(t, ctx.timeSeparator), o.DigposX, o.DigposY, o.DigAl);
     }
     if (o.ShowDate) {
-        canvas.setFont(marked(ctx, o.Date));
+        setFontMarkedIf(canvas, ctx, true, o.Date);
         placeText(canvas, o, x, y, formatDate(t), o.DateposX, o.DateposY, o.DateAl);
     }
     const bool scrubText = ctx.scrubbed && carriesScrubText;
     if (o.ShowDesc || scrubText) {
-        canvas.setFont(scrubText ? marked(ctx, o.Desc) : o.Desc);
+        setFontMarkedIf(canvas, ctx, scrubText, o.Desc);
         placeText(canvas, o, x, y, descriptionOf(ctx, entry, carriesScrubText), o.DescposX,
                   o.DescposY, o.DescAl);
     }

@@ -34,6 +34,9 @@ LocalDateTime faceTime(const LocalDateTime &now, const TClock &entry, const Time
 
 // End point of a hand of length len at angle (radians, 0 = up, clockwise) from pivot.
 Point handEnd(Point pivot, double angle, int len);
+// The same for the angle of step `step` of a turn of `steps` equal steps (2 pi step / steps),
+// taken from a table for the 60, 720 and 1440 steps of the hands.
+Point handEndAt(Point pivot, int step, int steps, int len);
 
 // How many pixels left of its cell a face for the entry can draw: hands round a pivot
 // near the left edge, texts placed or aligned past it with their boxes. The texts are

@@ -28,6 +28,18 @@ bool sameTextPlace(const DrawOp &a, const DrawOp &b)
         && a.font == b.font && a.smooth == b.smooth && a.pen == b.pen && a.brush == b.brush;
 }
 
+// a == b, with the fields that differ most often first and the strings last; it names
+// every field of DrawOp.
+bool sameOp(const DrawOp &a, const DrawOp &b)
+{
+    return a.kind == b.kind && a.c == b.c && a.d == b.d && a.a == b.a && a.b == b.b
+        && a.box == b.box && a.pen.width == b.pen.width && a.pen.color.ref() == b.pen.color.ref()
+        && a.brush.solid == b.brush.solid && a.brush.color.ref() == b.brush.color.ref()
+        && a.bitmap == b.bitmap
+        && a.ellipseW == b.ellipseW && a.ellipseH == b.ellipseH && a.smooth == b.smooth
+        && a.text == b.text && a.font == b.font;
+}
+
 } // namespace
 
 void DisplayList::begin(int width, int height)
@@ -38,6 +50,8 @@ void DisplayList::begin(int width, int height)
     m_previousHeight = m_height;
     m_width = width;
     m_height = height;
+    m_lastMeasured = nullptr;
+    m_previousText = 0;
 }
 
 std::vector<Box> DisplayList::changedAreas()
@@ -47,10 +61,11 @@ std::vector<Box> DisplayList::changedAreas()
         || m_ops.size() != m_previous.size())
         return whole.empty() ? std::vector<Box> {} : std::vector<Box> {whole};
     std::vector<Box> areas;
+    areas.reserve(64);
     for (size_t i = 0; i < m_ops.size(); ++i) {
         const DrawOp &before = m_previous[i];
         const DrawOp &after = m_ops[i];
-        if (after == before)
+        if (sameOp(after, before))
             continue;
         if (sameTextPlace(before, after)) {
             // The time in digits changes a glyph or two a second: only those columns,
@@ -137,6 +152,7 @@ void DisplayList::textOut(int x, int y, const std::string &text)
                      grown(x, y, static_cast<long long>(x) + size.width,
                            static_cast<long long>(y) + size.height, size.height / 4 + 2LL));
     op.a = x, op.b = y;
+    op.c = size.width, op.d = size.height;
     op.font = font();
     op.smooth = textSmoothing();
     op.text = text;
@@ -150,11 +166,38 @@ std::optional<std::pair<int, int>> DisplayList::textDifference(const std::string
     return m_measure.textDifference(before, after);
 }
 
+const DrawOp *DisplayList::measured(const std::string &text)
+{
+    const auto same = [&](const DrawOp &op) {
+        return op.text == text && op.smooth == textSmoothing() && op.font == font();
+    };
+    if (m_lastMeasured && same(*m_lastMeasured))
+        return m_lastMeasured;
+    while (m_previousText < m_previous.size()
+           && m_previous[m_previousText].kind != DrawOp::Kind::Text)
+        ++m_previousText;
+    if (m_previousText < m_previous.size() && same(m_previous[m_previousText]))
+        return m_lastMeasured = &m_previous[m_previousText++];
+    ++m_previousText; // a text that changed: the next one may be as before
+    return nullptr;
+}
+
 TextSize DisplayList::textSize(const std::string &text)
 {
+    // The same text in the same font measures the same: a face measures a text and then
+    // draws it, and most texts stay from one picture to the next.
+    if (const DrawOp *op = measured(text))
+        return {op->c, op->d};
     m_measure.setFont(font());
     m_measure.setTextSmoothing(textSmoothing());
-    return m_measure.textSize(text);
+    const TextSize size = m_measure.textSize(text);
+    m_measuredNew.text = text;
+    m_measuredNew.font = font();
+    m_measuredNew.smooth = textSmoothing();
+    m_measuredNew.c = size.width;
+    m_measuredNew.d = size.height;
+    m_lastMeasured = &m_measuredNew;
+    return size;
 }
 
 void DisplayList::drawBitmap(int x, int y, const Bitmap &bitmap)
@@ -178,21 +221,87 @@ std::vector<Box> mergeBoxes(std::vector<Box> boxes)
     const auto area = [](const Box &b) {
         return static_cast<long long>(b.right - b.left) * (b.bottom - b.top);
     };
-    std::erase_if(boxes, [](const Box &b) { return b.empty(); });
-    for (size_t i = 0; i < boxes.size(); ++i) {
-        for (size_t j = i + 1; j < boxes.size(); ++j) {
-            const Box &a = boxes[i];
-            const Box &b = boxes[j];
-            const Box u {std::min(a.left, b.left), std::min(a.top, b.top),
-                         std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
-            if (area(u) > area(a) + area(b) + Slack)
+    struct Item
+    {
+        Box box;
+        long long area;
+    };
+    std::vector<Item> items;
+    items.reserve(boxes.size());
+    for (const Box &b : boxes)
+        if (!b.empty())
+            items.push_back({b, area(b)});
+    for (size_t i = 0; i < items.size(); ++i) {
+        Item a = items[i];
+        for (size_t j = i + 1; j < items.size(); ++j) {
+            const Item &b = items[j];
+            const Box u {std::min(a.box.left, b.box.left), std::min(a.box.top, b.box.top),
+                         std::max(a.box.right, b.box.right), std::max(a.box.bottom, b.box.bottom)};
+            const long long areaU = area(u);
+            if (areaU > a.area + b.area + Slack)
                 continue;
-            boxes[i] = u;
-            boxes.erase(boxes.begin() + std::ptrdiff_t(j));
+            a = {u, areaU};
+            items.erase(items.begin() + std::ptrdiff_t(j));
             j = i; // the grown box may now join boxes it passed over
         }
+        items[i] = a;
     }
+    boxes.resize(items.size());
+    std::transform(items.begin(), items.end(), boxes.begin(), [](const Item &t) { return t.box; });
     return boxes;
+}
+
+std::vector<Box> bandedBoxes(const std::vector<Box> &boxes)
+{
+    std::vector<int> edges;
+    edges.reserve(boxes.size() * 2);
+    for (const Box &b : boxes)
+        if (!b.empty()) {
+            edges.push_back(b.top);
+            edges.push_back(b.bottom);
+        }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+
+    std::vector<Box> bands;
+    std::vector<std::pair<int, int>> spans;
+    size_t lastBand = 0; // where the band above starts in bands
+    for (size_t e = 0; e + 1 < edges.size(); ++e) {
+        const int top = edges[e];
+        const int bottom = edges[e + 1];
+        spans.clear();
+        for (const Box &b : boxes)
+            if (!b.empty() && b.top <= top && bottom <= b.bottom)
+                spans.emplace_back(b.left, b.right);
+        if (spans.empty())
+            continue;
+        std::sort(spans.begin(), spans.end());
+        // Overlapping and touching spans become one.
+        size_t n = 0;
+        for (size_t k = 1; k < spans.size(); ++k) {
+            if (spans[k].first <= spans[n].second)
+                spans[n].second = std::max(spans[n].second, spans[k].second);
+            else
+                spans[++n] = spans[k];
+        }
+        spans.resize(n + 1);
+        // A band with the spans of the band right above it makes that band taller.
+        const bool same = lastBand < bands.size() && bands.back().bottom == top
+            && bands.size() - lastBand == spans.size()
+            && std::equal(spans.begin(), spans.end(), bands.begin() + std::ptrdiff_t(lastBand),
+                          [](const std::pair<int, int> &s, const Box &b) {
+                              return s.first == b.left && s.second == b.right;
+                          });
+        if (same) {
+            for (size_t k = lastBand; k < bands.size(); ++k)
+                bands[k].bottom = bottom;
+            continue;
+        }
+        lastBand = bands.size();
+        for (const auto &[left, right] : spans)
+            bands.push_back({left, top, right, bottom});
+    }
+    return bands;
 }
 
 // --- AreaCover ---------------------------------------------------------------------------

@@ -14,7 +14,9 @@ struct DrawOp
 {
     enum class Kind : std::uint8_t { Fill, Line, SmoothLine, Rectangle, RoundRect, Text, Bitmap };
     Kind kind = Kind::Fill;
-    int a = 0, b = 0, c = 0, d = 0; // edges, line ends, or the top-left corner
+    // Edges, line ends, or the top-left corner; a text's c and d are its measured width
+    // and height.
+    int a = 0, b = 0, c = 0, d = 0;
     int ellipseW = 0, ellipseH = 0;
     Pen pen;
     Brush brush;
@@ -62,6 +64,8 @@ public:
 
 private:
     DrawOp &add(DrawOp::Kind kind, Box box);
+    // The size of a text in the current font, if this or the previous picture measured it.
+    const DrawOp *measured(const std::string &text);
 
     Canvas &m_measure;
     std::vector<DrawOp> m_ops;
@@ -70,11 +74,21 @@ private:
     int m_height = 0;
     int m_previousWidth = -1;
     int m_previousHeight = -1;
+    // The text last measured in this picture, and where the search for texts of the
+    // previous picture goes on: the texts of a picture come in the order of the last one.
+    const DrawOp *m_lastMeasured = nullptr; // in m_previous, or m_measuredNew
+    DrawOp m_measuredNew;
+    size_t m_previousText = 0;
 };
 
 // Joins boxes whose bounding box is hardly larger than the two together, so that the
 // changes of a face reach the window as a few rectangles rather than many slivers.
 std::vector<Box> mergeBoxes(std::vector<Box> boxes);
+
+// The pixels of the boxes as disjoint boxes in bands from top to bottom: the boxes of a
+// band are equally tall, ordered left to right and never touch; two bands that touch
+// differ in their boxes' columns.
+std::vector<Box> bandedBoxes(const std::vector<Box> &boxes);
 
 // Which parts of a picture an area covers, kept in square cells: answers in constant
 // time whether a box may reach the area (never "no" when it does); an area of a few

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 
 namespace tivora {
 
@@ -107,20 +106,63 @@ LocalDateTime atUtcOffset(const LocalDateTime &t, int utcOffset)
     return r;
 }
 
+namespace {
+
+// Writes the number in decimal at out, zero-padded to at least width characters with the
+// sign counted among them, as printf's "%0*d" writes it; gives the end of what it wrote.
+// Room for 11 characters is enough for every int and a width up to 11.
+char *writePadded(char *out, int value, int width)
+{
+    char digits[10];
+    int n = 0;
+    // In unsigned arithmetic, so that the most negative int has a magnitude too.
+    unsigned magnitude = value < 0 ? 0U - unsigned(value) : unsigned(value);
+    do {
+        digits[n++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) {
+        *out++ = '-';
+        --width;
+    }
+    for (int pad = width - n; pad > 0; --pad)
+        *out++ = '0';
+    while (n > 0)
+        *out++ = digits[--n];
+    return out;
+}
+
+} // namespace
+
 std::string formatTime(const LocalDateTime &t, const std::string &separator)
 {
-    char hh[16], mm[16], ss[16];
-    std::snprintf(hh, sizeof hh, "%02d", t.hour);
-    std::snprintf(mm, sizeof mm, "%02d", t.minute);
-    std::snprintf(ss, sizeof ss, "%02d", t.second);
-    return std::string(hh) + separator + mm + separator + ss;
+    if (separator.size() > 4) { // a locale's separator is a character or two
+        char number[11];
+        std::string text(number, writePadded(number, t.hour, 2));
+        text += separator;
+        text.append(number, writePadded(number, t.minute, 2));
+        text += separator;
+        text.append(number, writePadded(number, t.second, 2));
+        return text;
+    }
+    char buf[3 * 11 + 2 * 4];
+    char *end = writePadded(buf, t.hour, 2);
+    end = std::copy(separator.begin(), separator.end(), end);
+    end = writePadded(end, t.minute, 2);
+    end = std::copy(separator.begin(), separator.end(), end);
+    end = writePadded(end, t.second, 2);
+    return std::string(buf, end);
 }
 
 std::string formatDate(const LocalDateTime &t)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", t.day, t.month, t.year);
-    return buf;
+    char buf[3 * 11 + 2];
+    char *end = writePadded(buf, t.day, 2);
+    *end++ = '.';
+    end = writePadded(end, t.month, 2);
+    *end++ = '.';
+    end = writePadded(end, t.year, 4);
+    return std::string(buf, end);
 }
 
 int roundHalfEven(double value)

@@ -181,9 +181,14 @@ QRegion TForm1::record(const LocalDateTime &time)
         m_paintedOptions = m_model.options;
         return QRegion(0, 0, m_pictureSize.width(), m_pictureSize.height());
     }
+    // The region is made in one go from disjoint banded boxes, as it keeps them.
+    const std::vector<Box> bands = bandedBoxes(mergeBoxes(m_picture.changedAreas()));
+    std::vector<QRect> rects;
+    rects.reserve(bands.size());
+    for (const Box &b : bands)
+        rects.emplace_back(b.left, b.top, b.right - b.left, b.bottom - b.top);
     QRegion changed;
-    for (const Box &b : mergeBoxes(m_picture.changedAreas()))
-        changed += QRect(b.left, b.top, b.right - b.left, b.bottom - b.top);
+    changed.setRects(rects.data(), int(rects.size()));
     return changed;
 }
 

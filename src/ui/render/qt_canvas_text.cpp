@@ -230,35 +230,55 @@ const Sprite *QtCanvas::glyphSprite(FontCache &f, int c, QRgb colour, qreal frac
 TextSize QtCanvas::textSize(const std::string &text)
 {
     FontCache &f = currentFont();
+    // Measured without keeping the text: the drawing keeps what it draws.
+    if (const std::optional<int> width = f.summedWidth(text))
+        return {*width, f.lineHeight};
     m_textUsed = true;
-    return {f.text(text, m_picture).width, f.metrics.height()};
+    return {f.text(text, m_picture).width, f.lineHeight};
 }
 
 std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &before,
                                                             const std::string &after)
 {
     FontCache &f = currentFont();
-    // The left edges of the texts' glyphs and their ends, known where the font sets the
-    // texts without kerning (as summedWidth() measures them).
-    std::vector<qreal> edgesA, edgesB;
-    if (!f.edges(before, edgesA) || !f.edges(after, edgesB))
+    // The left edges of a text's glyphs and its end: sums of the characters' advances,
+    // known where the font sets the text without kerning (as summedWidth() measures it).
+    // The texts' common start is summed once: its edges are the same in both.
+    if (before.size() > 64 || after.size() > 64)
         return std::nullopt;
-    // Glyphs before the first change stand alike; so do those after the last change
-    // that start at the same place in both texts.
     size_t first = 0;
     while (first < before.size() && first < after.size() && before[first] == after[first])
         ++first;
+    using Edges = std::array<qreal, 65>;
+    const auto edges = [&f](const std::string &t, size_t from, size_t to, Edges &e) {
+        for (size_t i = from; i < to; ++i) {
+            const int c = FontCache::printableIndex(QChar(uchar(t[i])));
+            if (c < 0
+                || (i > 0 && !f.plainPair(FontCache::printableIndex(QChar(uchar(t[i - 1]))), c)))
+                return false;
+            e[i + 1] = e[i] + f.advance(c);
+        }
+        return true;
+    };
+    Edges a, b;
+    a[0] = 0;
+    if (!edges(before, 0, first, a))
+        return std::nullopt;
+    std::copy(a.begin(), a.begin() + std::ptrdiff_t(first) + 1, b.begin());
+    if (!edges(before, first, before.size(), a) || !edges(after, first, after.size(), b))
+        return std::nullopt;
+    // Glyphs before the first change stand alike; so do those after the last change
+    // that start at the same place in both texts.
     size_t endA = before.size();
     size_t endB = after.size();
     while (endA > first && endB > first && before[endA - 1] == after[endB - 1]
-           && edgesA[endA - 1] == edgesB[endB - 1]) {
+           && a[endA - 1] == b[endB - 1]) {
         --endA;
         --endB;
     }
     if (endA == first && endB == first)
         return std::pair {0, 0};
-    return std::pair {int(std::floor(edgesA[first])),
-                      int(std::ceil(std::max(edgesA[endA], edgesB[endB])))};
+    return std::pair {int(std::floor(a[first])), int(std::ceil(std::max(a[endA], b[endB])))};
 }
 
 QFont toQFont(const FontSpec &fontSpec, int dpi, bool smooth)

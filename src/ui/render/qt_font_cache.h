@@ -14,6 +14,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -39,7 +40,8 @@ struct QtCanvas::FontCache
           smooth(smoothEdges),
           font(toQFont(s, dpi, smoothEdges)),
           metrics(font),
-          metricsF(font)
+          metricsF(font),
+          lineHeight(metrics.height())
     { }
     bool matches(const FontSpec &s, bool smoothEdges) const
     {
@@ -54,7 +56,7 @@ struct QtCanvas::FontCache
                 texts.clear();
             Text entry;
             entry.text = QString::fromStdString(t);
-            const std::optional<int> sum = summedWidth(entry.text);
+            const std::optional<int> sum = summedWidth(t);
             entry.width = sum ? *sum : metrics.horizontalAdvance(entry.text);
             it = texts.emplace(t, std::move(entry)).first;
         }
@@ -64,20 +66,29 @@ struct QtCanvas::FontCache
 
     // The time in digits is a new text every second. Laying it out to measure it is the
     // costly part of a repaint, so a text of printable ASCII characters is measured as
-    // the sum of its characters' advances, where the font sets every neighbouring pair
-    // in it side by side (no kerning); each pair is checked once against the pair's
-    // laid-out width. The sum is rounded as a laid-out width is.
-    std::optional<int> summedWidth(const QString &text)
+    // the sum of its characters' advances, where the font sets neighbouring characters
+    // side by side (no kerning); each pair is checked once against the pair's laid-out
+    // width. A run of characters joined by kerned pairs ("11" in many fonts) counts with
+    // its own laid-out width, measured once. The sum is rounded as a laid-out width is.
+    std::optional<int> summedWidth(std::string_view text)
     {
         if (text.size() > 64)
             return std::nullopt;
         qreal sum = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const int c = printableIndex(text[i]);
-            if (c < 0 || (i > 0 && !plainPair(printableIndex(text[i - 1]), c)))
+        size_t run = 0; // where the run of kerned characters up to i starts
+        int last = -1;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const int c = printableIndex(QChar(uchar(text[i])));
+            if (c < 0)
                 return std::nullopt;
-            sum += advance(c);
+            if (i > 0 && plainPair(last, c)) {
+                sum += i - run == 1 ? advance(last) : kernedRunWidth(text.substr(run, i - run));
+                run = i;
+            }
+            last = c;
         }
+        if (!text.empty())
+            sum += text.size() - run == 1 ? advance(last) : kernedRunWidth(text.substr(run));
         return int(std::floor(sum + 0.5));
     }
     // The left edges of a text's glyphs and its end, as summedWidth() sums them; false
@@ -108,6 +119,19 @@ struct QtCanvas::FontCache
             out.push_back(at + advance(c));
         }
         return true;
+    }
+    // The laid-out width of characters set together with kerning.
+    qreal kernedRunWidth(std::string_view run)
+    {
+        const std::string key(run);
+        auto it = kernedRuns.find(key);
+        if (it == kernedRuns.end()) {
+            if (kernedRuns.size() >= MaxCachedTexts)
+                kernedRuns.clear();
+            it = kernedRuns.emplace(key, metricsF.horizontalAdvance(QString::fromStdString(key)))
+                     .first;
+        }
+        return it->second;
     }
     static int printableIndex(QChar ch)
     {
@@ -178,10 +202,12 @@ struct QtCanvas::FontCache
     QFont font;
     QFontMetrics metrics;
     QFontMetricsF metricsF;
+    int lineHeight; // metrics.height(), asked for with every text measured
     std::unordered_map<std::string, Text> texts;
     std::vector<qreal> advances; // of the printable characters, -1 until measured
     std::vector<std::uint8_t> pairs; // of printable characters, Printable x Printable
     std::vector<qreal> pairKerning; // what each pair adds to the advances, with pairs
+    std::unordered_map<std::string, qreal> kernedRuns; // laid-out widths of kerned runs
     QRawFont raw; // the font's glyphs, made with glyphs
     std::vector<quint32> glyphs; // of the printable characters
 };
