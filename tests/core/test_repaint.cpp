@@ -77,6 +77,28 @@ TEST(DisplayList, ChangedAreasHoldTheOldAndNewPlacesOfWhatMoved)
     EXPECT_EQ(recordAt({2026, 12, 7, 10, 10, 15}, 139), whole) << "new calls";
 }
 
+TEST(DisplayList, ATextChangeTheCanvasKnowsToThePixelIsRepaintedThereAlone)
+{
+    // A canvas that knows where its glyphs' pixels differ: columns 2..6, rows 3..8 of
+    // the text's box.
+    struct InkCanvas : test::RecordingCanvas
+    {
+        std::optional<Box> textChangeBox(const std::string &a, const std::string &b) override
+        {
+            return a == b ? Box {} : Box {2, 3, 7, 9};
+        }
+    } measure;
+    DisplayList list(measure);
+    const auto recordWith = [&](const std::string &text) {
+        list.begin(100, 50);
+        list.textOut(10, 20, text);
+        return list.changedAreas();
+    };
+    recordWith("12:00");
+    EXPECT_EQ(recordWith("12:01"), (std::vector<Box> {{12, 23, 17, 29}}));
+    EXPECT_TRUE(recordWith("12:01").empty());
+}
+
 TEST(DisplayList, TextsMeasuredBeforeGiveTheCallsOfAPictureRecordedAnew)
 {
     // Texts as wide and high as the font is large, and a count of what is measured.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/model/box.h"
 #include "core/model/options.h"
 #include "core/base/colour.h"
 
@@ -79,6 +80,13 @@ public:
     // cannot tell without laying the texts out; the caller then takes both whole.
     virtual std::optional<std::pair<int, int>> textDifference(const std::string &,
                                                               const std::string &)
+    {
+        return std::nullopt;
+    }
+    // The same, as the box of every pixel the two texts draw unalike, relative to the
+    // text's top-left corner (an empty box when they are equal), where the canvas knows
+    // its glyphs' pixels. Nothing when it does not; textDifference() is then asked.
+    virtual std::optional<Box> textChangeBox(const std::string &, const std::string &)
     {
         return std::nullopt;
     }

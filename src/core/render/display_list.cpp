@@ -68,10 +68,21 @@ std::vector<Box> DisplayList::changedAreas()
         if (sameOp(after, before))
             continue;
         if (sameTextPlace(before, after)) {
-            // The time in digits changes a glyph or two a second: only those columns,
-            // with the margin the whole text has for what glyphs reach past their place.
+            // The time in digits changes a glyph or two a second: only the pixels of
+            // those glyphs where the canvas knows them, otherwise those columns with the
+            // margin the whole text has for what glyphs reach past their place.
             m_measure.setFont(after.font);
             m_measure.setTextSmoothing(after.smooth);
+            if (const auto ink = m_measure.textChangeBox(before.text, after.text)) {
+                const Box c = clipped(grown(static_cast<long long>(after.a) + ink->left,
+                                            static_cast<long long>(after.b) + ink->top,
+                                            static_cast<long long>(after.a) + ink->right,
+                                            static_cast<long long>(after.b) + ink->bottom, 0),
+                                      m_width, m_height);
+                if (!ink->empty() && !c.empty())
+                    areas.push_back(c);
+                continue;
+            }
             if (const auto span = m_measure.textDifference(before.text, after.text)) {
                 if (span->first >= span->second)
                     continue;

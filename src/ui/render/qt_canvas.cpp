@@ -87,6 +87,7 @@ void QtCanvas::begin(QPainter &painter, int width, int height, const QRegion &ar
     m_raw.reset();
     if (!m_area.empty())
         m_raw = RawPixels::under(painter);
+    m_lastPaintRaw = m_raw.has_value();
     m_painterFont = nullptr;
 }
 

@@ -66,6 +66,9 @@ public:
     TextSize textSize(const std::string &text) override;
     std::optional<std::pair<int, int>> textDifference(const std::string &before,
                                                       const std::string &after) override;
+    // Known from the glyph sprites while the canvas last painted straight into a
+    // window's pixels at scale 1, where texts are drawn from them.
+    std::optional<Box> textChangeBox(const std::string &before, const std::string &after) override;
     void drawBitmap(int x, int y, const Bitmap &bitmap) override;
     Color pixel(int x, int y) const override;
 
@@ -106,6 +109,7 @@ private:
     std::vector<QRect> m_area; // the lent painter's clip, when it is a few rectangles
     // The lent painter's pixels, while they can be written directly (within m_area).
     std::optional<RawPixels> m_raw;
+    bool m_lastPaintRaw = false; // whether the last lent painter's pixels were written directly
     std::vector<QRect> m_nearArea; // the part of m_area a text reaches (kept for its memory)
     // The repaint runs every second all day and draws the same descriptions and dates each
     // time, so each font keeps its QFont, metrics and laid-out texts; most recent first.

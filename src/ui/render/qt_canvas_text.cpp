@@ -281,6 +281,36 @@ std::optional<std::pair<int, int>> QtCanvas::textDifference(const std::string &b
     return std::pair {int(std::floor(a[first])), int(std::ceil(std::max(a[endA], b[endB])))};
 }
 
+std::optional<Box> QtCanvas::textChangeBox(const std::string &before, const std::string &after)
+{
+    if (!m_lastPaintRaw || before.size() != after.size())
+        return std::nullopt;
+    FontCache &f = currentFont();
+    std::vector<qreal> edgesA, edgesB;
+    if (f.font.underline() || f.font.strikeOut() || !f.edges(before, edgesA)
+        || !f.edges(after, edgesB))
+        return std::nullopt;
+    const QRgb colour = toQColor(Color::fromRef(font().color)).rgb();
+    // Every glyph that differs in character or place, in either text: its sprite's
+    // pixels, where the text is drawn from sprites.
+    QRect ink;
+    for (size_t k = 0; k < before.size(); ++k) {
+        if (before[k] == after[k] && edgesA[k] == edgesB[k])
+            continue;
+        for (const auto &[text, edges] : {std::pair {&before, &edgesA}, {&after, &edgesB}}) {
+            const qreal whole = std::floor((*edges)[k]);
+            const Sprite *sprite = glyphSprite(
+                f, FontCache::printableIndex(QChar(uchar((*text)[k]))), colour, (*edges)[k] - whole);
+            if (!sprite)
+                return std::nullopt;
+            ink |= sprite->used.translated(int(whole), 0);
+        }
+    }
+    if (ink.isEmpty())
+        return Box {};
+    return Box {ink.left(), ink.top(), ink.right() + 1, ink.bottom() + 1};
+}
+
 QFont toQFont(const FontSpec &fontSpec, int dpi, bool smooth)
 {
     QFont f; // the application's default font
