@@ -82,10 +82,10 @@ bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
     // text without kerning, so a run of glyphs drawn on its own at its place gives the
     // pixels the whole text gives there. Glyphs reach past their advance and line by
     // the margin the repaint areas allow for.
-    std::vector<qreal> edges;
+    FontCache::Edges edges;
     if (!f.edges(text, edges))
         return false;
-    const int height = f.metrics.height();
+    const int height = f.lineHeight;
     const int margin = height / 4 + 2;
     const auto reaches = [&](size_t k) {
         const QRect glyph(
@@ -129,25 +129,26 @@ bool QtCanvas::drawSprites(FontCache &f, const std::string &text, int x, int y)
     if (std::abs(x) >= CoordLimit || std::abs(y) >= CoordLimit || f.font.underline()
         || f.font.strikeOut())
         return false;
-    std::vector<qreal> edges;
+    FontCache::Edges edges;
     bool kerned = false;
     if (!f.edges(text, edges, &kerned))
         return false;
     // Kerning is taken pair by pair ("11" in many fonts); where the font's layout of the
     // whole text comes to another width, it does more than that, and the text is drawn
     // as the font lays it out.
-    if (kerned && int(std::floor(edges.back() + 0.5)) != f.text(text, m_picture).width)
+    const qreal width = edges[text.size()];
+    if (kerned && int(std::floor(width + 0.5)) != f.text(text, m_picture).width)
         return false;
     // Only the area's rectangles that the text can reach, with the room its sprites have
     // past its advance and line: most texts meet none or one.
-    const int height = f.metrics.height();
+    const int height = f.lineHeight;
     const int reach = height / 2 + 2;
-    const QRect box(x - reach, y - reach, int(std::ceil(edges.back())) + 2 * reach + 1,
+    const QRect box(x - reach, y - reach, int(std::ceil(width)) + 2 * reach + 1,
                     height + 2 * reach);
     std::vector<QRect> &near = m_nearArea;
     near.clear();
     for (const QRect &r : m_area)
-        if (r.intersects(box))
+        if (overlaps(r, box))
             near.push_back(r);
     if (near.empty())
         return true;
@@ -166,8 +167,12 @@ bool QtCanvas::drawSprites(FontCache &f, const std::string &text, int x, int y)
         if (!sprites[k])
             return false;
     }
-    for (size_t k = 0; k < text.size(); ++k)
-        m_raw->lay(*sprites[k], QPoint(x + int(std::floor(edges[k])), y), near);
+    for (size_t k = 0; k < text.size(); ++k) {
+        const QPoint at(x + int(std::floor(edges[k])), y);
+        const QRect used = sprites[k]->used.translated(at);
+        if (std::any_of(near.begin(), near.end(), [&](const QRect &r) { return overlaps(r, used); }))
+            m_raw->lay(*sprites[k], at, near);
+    }
     return true;
 }
 
@@ -188,7 +193,7 @@ const Sprite *QtCanvas::glyphSprite(FontCache &f, int c, QRgb colour, qreal frac
     g.fraction = fraction;
     // Room for what a glyph draws past its advance and line: slanted, accented or bold
     // (drawSprites counts on no more).
-    const int height = f.metrics.height();
+    const int height = f.lineHeight;
     const int margin = height / 2 + 2;
     const QSize size(int(std::ceil(f.advance(c))) + 2 * margin + 1, height + 2 * margin);
     QGlyphRun run;
@@ -286,7 +291,7 @@ std::optional<Box> QtCanvas::textChangeBox(const std::string &before, const std:
     if (!m_lastPaintRaw || before.size() != after.size())
         return std::nullopt;
     FontCache &f = currentFont();
-    std::vector<qreal> edgesA, edgesB;
+    FontCache::Edges edgesA, edgesB;
     if (f.font.underline() || f.font.strikeOut() || !f.edges(before, edgesA)
         || !f.edges(after, edgesB))
         return std::nullopt;

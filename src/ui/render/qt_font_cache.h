@@ -10,6 +10,7 @@
 #include <QRawFont>
 #include <QStaticText>
 #include <QString>
+#include <array>
 #include <cmath>
 #include <deque>
 #include <optional>
@@ -94,29 +95,30 @@ struct QtCanvas::FontCache
     // The left edges of a text's glyphs and its end, as summedWidth() sums them; false
     // where the font does not set the text glyph by glyph. With kerning, a kerned pair
     // moves the second glyph by the pair's own kerning (kerned is then set when it did).
-    bool edges(const std::string &t, std::vector<qreal> &out, bool *kerned = nullptr)
+    // A text's edges: at most 64 glyphs and the end (no allocation: this runs for every
+    // text of every repaint).
+    using Edges = std::array<qreal, 65>;
+    bool edges(const std::string &t, Edges &out, bool *kerned = nullptr)
     {
-        out.assign(1, 0);
         if (kerned)
             *kerned = false;
         if (t.size() > 64)
             return false;
+        out[0] = 0;
         for (size_t i = 0; i < t.size(); ++i) {
             const int c = printableIndex(QChar(uchar(t[i])));
             if (c < 0)
                 return false;
-            qreal at = out.back();
             if (i > 0) {
                 const int before = printableIndex(QChar(uchar(t[i - 1])));
                 if (!plainPair(before, c)) {
                     if (!kerned)
                         return false;
                     *kerned = true;
-                    at += pairKerning[size_t(before) * Printable + c];
+                    out[i] += pairKerning[size_t(before) * Printable + c];
                 }
             }
-            out.back() = at;
-            out.push_back(at + advance(c));
+            out[i + 1] = out[i] + advance(c);
         }
         return true;
     }

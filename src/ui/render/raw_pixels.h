@@ -58,6 +58,13 @@ private:
     qsizetype m_stride = 0; // in pixels
 };
 
+// Whether two rectangles share a pixel (QRect::intersects, without the call).
+inline bool overlaps(const QRect &a, const QRect &b)
+{
+    return a.left() <= b.right() && b.left() <= a.right() && a.top() <= b.bottom()
+        && b.top() <= a.bottom() && !a.isEmpty() && !b.isEmpty();
+}
+
 // Lays n premultiplied pixels over n others: dst = src + dst * (255 - alpha of src) / 255
 // per channel, rounded as byteMul rounds.
 void blendRow(QRgb *dst, const QRgb *src, int n);
