@@ -29,7 +29,8 @@ bool sameTextPlace(const DrawOp &a, const DrawOp &b)
 }
 
 // a == b, with the fields that differ most often first and the strings last; it names
-// every field of DrawOp.
+// every field of DrawOp. Calls are recorded only by add(), which sets a text and a font
+// for texts alone.
 bool sameOp(const DrawOp &a, const DrawOp &b)
 {
     return a.kind == b.kind && a.c == b.c && a.d == b.d && a.a == b.a && a.b == b.b
@@ -37,7 +38,8 @@ bool sameOp(const DrawOp &a, const DrawOp &b)
         && a.brush.solid == b.brush.solid && a.brush.color.ref() == b.brush.color.ref()
         && a.bitmap == b.bitmap
         && a.ellipseW == b.ellipseW && a.ellipseH == b.ellipseH && a.smooth == b.smooth
-        && a.text == b.text && a.font == b.font;
+        // Only texts set these; other calls keep the defaults.
+        && (a.kind != DrawOp::Kind::Text || (a.text == b.text && a.font == b.font));
 }
 
 } // namespace

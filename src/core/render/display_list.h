@@ -36,6 +36,9 @@ class DisplayList : public Canvas
 {
 public:
     explicit DisplayList(Canvas &measure) : m_measure(measure) { }
+    // It keeps a pointer into its own calls.
+    DisplayList(const DisplayList &) = delete;
+    DisplayList &operator=(const DisplayList &) = delete;
 
     // Starts a new picture of the given size; the last one becomes previous().
     void begin(int width, int height);
