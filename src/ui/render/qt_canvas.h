@@ -117,9 +117,25 @@ private:
     // Smoothed lines drawn before, by pen and extent from the first end: each a picture
     // of the line's colour at the coverage its edge pixels get, laid on with SourceOver,
     // which gives the pixels the line drawn anew gives. Hands take few distinct places.
-    // (A sprite's offset is that of its corner from the line's first end.)
-    std::unordered_map<std::uint64_t, Sprite> m_lineSprites;
-    const Sprite &lineSprite(int dx, int dy);
+    // (A sprite's offset is that of its corner from the line's first end.) Lines along a
+    // row or column have sprites of their own place.
+    struct SpriteKey
+    {
+        std::uint64_t line; // pen and extent
+        int x = 0, y = 0; // the first end, for a sprite of one place
+        bool operator==(const SpriteKey &) const = default;
+    };
+    struct SpriteKeyHash
+    {
+        size_t operator()(const SpriteKey &k) const
+        {
+            return std::hash<std::uint64_t>()(k.line ^ (std::uint64_t(std::uint32_t(k.x)) << 20)
+                                              ^ (std::uint64_t(std::uint32_t(k.y)) << 40));
+        }
+    };
+    std::unordered_map<SpriteKey, Sprite, SpriteKeyHash> m_lineSprites;
+    std::unordered_map<SpriteKey, Sprite, SpriteKeyHash> m_placedLineSprites;
+    const Sprite &lineSprite(int x1, int y1, int dx, int dy);
     // The font last set on the open painter.
     mutable const FontCache *m_painterFont = nullptr;
     // Pictures ended since texts were last used.

@@ -14,18 +14,23 @@ namespace tivora {
 
 using namespace canvas_detail;
 
-const Sprite &QtCanvas::lineSprite(int dx, int dy)
+const Sprite &QtCanvas::lineSprite(int x1, int y1, int dx, int dy)
 {
     const Pen &pn = pen();
     const std::uint64_t key = (std::uint64_t(pn.color.r) << 56) | (std::uint64_t(pn.color.g) << 48)
         | (std::uint64_t(pn.color.b) << 40) | (std::uint64_t(std::clamp(pn.width, 1, 32)) << 32)
         | (std::uint64_t(std::uint16_t(dx)) << 16) | std::uint16_t(dy);
-    if (auto it = m_lineSprites.find(key); it != m_lineSprites.end())
+    // A line along a row or column is smoothed by a rule that depends on where it lies
+    // (its round ends are curves worked out at the place): its sprite is made at that
+    // place and serves there alone. Any other line gives the same coverage wherever it
+    // is moved by whole pixels.
+    const bool placed = dx == 0 || dy == 0;
+    const SpriteKey full {key, placed ? x1 : 0, placed ? y1 : 0};
+    auto &sprites = placed ? m_placedLineSprites : m_lineSprites;
+    if (auto it = sprites.find(full); it != sprites.end())
         return it->second;
-    if (m_lineSprites.size() >= MaxLineSprites)
-        m_lineSprites.clear();
-    // The same line on a clear picture, moved by whole pixels, which leaves its coverage
-    // as it is.
+    if (sprites.size() >= MaxLineSprites)
+        sprites.clear();
     const int reach = std::max(pn.width, 1) + 2;
     Sprite sprite;
     sprite.offset = QPoint(std::min(dx, 0) - reach, std::min(dy, 0) - reach);
@@ -37,11 +42,14 @@ const Sprite &QtCanvas::lineSprite(int dx, int dy)
     roundPen.setCapStyle(Qt::RoundCap);
     p.setPen(roundPen);
     p.setRenderHint(QPainter::Antialiasing, true);
-    const QPointF from(-sprite.offset.x() + 0.5, -sprite.offset.y() + 0.5);
+    // Drawn where the line is, the picture's corner moved to the sprite's.
+    const QPoint corner = QPoint(x1, y1) + sprite.offset;
+    p.translate(-corner);
+    const QPointF from(x1 + 0.5, y1 + 0.5);
     p.drawLine(QLineF(from, from + QPointF(dx, dy)));
     p.end();
     sprite.trim();
-    return m_lineSprites.emplace(key, std::move(sprite)).first->second;
+    return sprites.emplace(full, std::move(sprite)).first->second;
 }
 
 void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
@@ -51,17 +59,15 @@ void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
     QPainter &p = painter();
     const long long dx = static_cast<long long>(x2) - x1;
     const long long dy = static_cast<long long>(y2) - y1;
-    // Lines along a row or column are left out: the toolkit smooths their ends by another
-    // rule, which a sprite does not repeat to the bit.
     // On a scaled device a sprite would be laid on in designed pixels, not drawn at the
     // device's resolution as the whole picture is.
-    if (m_target && !m_area.empty() && !onScaledDevice(p) && dx != 0 && dy != 0
+    if (m_target && !m_area.empty() && !onScaledDevice(p)
         && pen().width <= 32
         && std::abs(dx) <= MaxSpriteSide && std::abs(dy) <= MaxSpriteSide
         && std::abs(x1) < CoordLimit && std::abs(y1) < CoordLimit
         && p.compositionMode() == QPainter::CompositionMode_SourceOver) {
         // A repaint through a clipped painter: the line as drawn before.
-        const Sprite &sprite = lineSprite(int(dx), int(dy));
+        const Sprite &sprite = lineSprite(x1, y1, int(dx), int(dy));
         if (m_raw)
             m_raw->lay(sprite, QPoint(x1, y1), m_area);
         else
