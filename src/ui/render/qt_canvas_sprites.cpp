@@ -32,24 +32,21 @@ const Sprite &QtCanvas::lineSprite(int x1, int y1, int dx, int dy)
     if (sprites.size() >= MaxLineSprites)
         sprites.clear();
     const int reach = std::max(pn.width, 1) + 2;
-    Sprite sprite;
-    sprite.offset = QPoint(std::min(dx, 0) - reach, std::min(dy, 0) - reach);
-    sprite.image = QImage(std::abs(dx) + 2 * reach + 1, std::abs(dy) + 2 * reach + 1,
-                          QImage::Format_ARGB32_Premultiplied);
-    sprite.image.fill(Qt::transparent);
-    QPainter p(&sprite.image);
+    const QPoint offset(std::min(dx, 0) - reach, std::min(dy, 0) - reach);
+    QImage image(std::abs(dx) + 2 * reach + 1, std::abs(dy) + 2 * reach + 1,
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     QPen roundPen = toQPen(pn);
     roundPen.setCapStyle(Qt::RoundCap);
     p.setPen(roundPen);
     p.setRenderHint(QPainter::Antialiasing, true);
     // Drawn where the line is, the picture's corner moved to the sprite's.
-    const QPoint corner = QPoint(x1, y1) + sprite.offset;
-    p.translate(-corner);
+    p.translate(-(QPoint(x1, y1) + offset));
     const QPointF from(x1 + 0.5, y1 + 0.5);
     p.drawLine(QLineF(from, from + QPointF(dx, dy)));
     p.end();
-    sprite.trim();
-    return sprites.emplace(full, std::move(sprite)).first->second;
+    return sprites.emplace(full, Sprite::pack(image, offset)).first->second;
 }
 
 void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
@@ -59,19 +56,12 @@ void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
     QPainter &p = painter();
     const long long dx = static_cast<long long>(x2) - x1;
     const long long dy = static_cast<long long>(y2) - y1;
-    // On a scaled device a sprite would be laid on in designed pixels, not drawn at the
-    // device's resolution as the whole picture is.
-    if (m_target && !m_area.empty() && !onScaledDevice(p)
-        && pen().width <= 32
-        && std::abs(dx) <= MaxSpriteSide && std::abs(dy) <= MaxSpriteSide
-        && std::abs(x1) < CoordLimit && std::abs(y1) < CoordLimit
-        && p.compositionMode() == QPainter::CompositionMode_SourceOver) {
-        // A repaint through a clipped painter: the line as drawn before.
-        const Sprite &sprite = lineSprite(x1, y1, int(dx), int(dy));
-        if (m_raw)
-            m_raw->lay(sprite, QPoint(x1, y1), m_area);
-        else
-            p.drawImage(QPoint(x1, y1) + sprite.offset, sprite.image);
+    // A repaint straight into the window's pixels (at scale 1: on a scaled device a
+    // sprite would be laid on in designed pixels): the line as drawn before.
+    if (m_raw && pen().width <= 32 && std::abs(dx) <= MaxSpriteSide
+        && std::abs(dy) <= MaxSpriteSide && std::abs(x1) < CoordLimit
+        && std::abs(y1) < CoordLimit) {
+        m_raw->lay(lineSprite(x1, y1, int(dx), int(dy)), QPoint(x1, y1), m_area);
         return;
     }
     // A line from pixel to pixel runs between their centres, half a pixel in, so that it

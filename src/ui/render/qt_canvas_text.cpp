@@ -206,11 +206,10 @@ const Sprite *QtCanvas::glyphSprite(FontCache &f, int c, QRgb colour, qreal frac
         p.setPen(QColor(colour));
         p.drawGlyphRun(baseline, run);
     };
-    g.sprite.image = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    g.sprite.image.fill(Qt::transparent);
-    draw(g.sprite.image);
-    g.sprite.offset = QPoint(-margin, -margin);
-    g.sprite.trim();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    draw(image);
+    g.sprite = Sprite::pack(image, QPoint(-margin, -margin));
     // The sprite is used only where it gives the glyph's own pixels: drawn on a patterned
     // picture and laid on the same picture, the two must be equal. Where the toolkit
     // blends text another way (gamma, subpixel colour) they are not, and the glyph is
@@ -228,7 +227,7 @@ const Sprite *QtCanvas::glyphSprite(FontCache &f, int c, QRgb colour, qreal frac
         if (const std::optional<RawPixels> raw = RawPixels::under(p))
             raw->lay(g.sprite, QPoint(margin, margin), {laid.rect()});
     }
-    g.exact = g.sprite.image.size() == size && laid == direct;
+    g.exact = !image.isNull() && laid == direct;
     return g.exact ? &g.sprite : nullptr;
 }
 

@@ -11,10 +11,11 @@
 
 namespace tivora {
 
-void Sprite::trim()
+Sprite Sprite::pack(const QImage &image, QPoint offset)
 {
-    rows.assign(size_t(std::max(image.height(), 0)), {0, 0});
+    Sprite sprite;
     int top = image.height(), bottom = 0, left = image.width(), right = 0;
+    std::vector<std::pair<int, int>> spans(size_t(std::max(image.height(), 0)), {0, 0});
     for (int y = 0; y < image.height(); ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         int first = 0, last = image.width();
@@ -22,7 +23,7 @@ void Sprite::trim()
             ++first;
         while (last > first && line[last - 1] == 0)
             --last;
-        rows[size_t(y)] = {first, last};
+        spans[size_t(y)] = {first, last};
         if (first < last) {
             top = std::min(top, y);
             bottom = y + 1;
@@ -30,10 +31,16 @@ void Sprite::trim()
             right = std::max(right, last);
         }
     }
-    pixels = reinterpret_cast<const QRgb *>(image.constBits());
-    stride = image.bytesPerLine() / qsizetype(sizeof(QRgb));
-    used = bottom > top ? QRect(QPoint(left, top) + offset, QPoint(right - 1, bottom - 1) + offset)
-                        : QRect();
+    if (bottom <= top)
+        return sprite;
+    sprite.used = QRect(QPoint(left, top) + offset, QPoint(right - 1, bottom - 1) + offset);
+    for (int y = top; y < bottom; ++y) {
+        const auto [first, last] = spans[size_t(y)];
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        sprite.rows.push_back({first - left, std::max(first, last) - left, sprite.pixels.size()});
+        sprite.pixels.insert(sprite.pixels.end(), line + first, line + std::max(first, last));
+    }
+    return sprite;
 }
 
 std::optional<RawPixels> RawPixels::under(QPainter &painter)
@@ -104,15 +111,14 @@ void RawPixels::copy(const QImage &opaque, QPoint at, const std::vector<QRect> &
 
 void RawPixels::lay(const Sprite &sprite, QPoint at, const std::vector<QRect> &clip) const
 {
-    const QPoint corner = at + sprite.offset + m_offset; // of the sprite's image
+    const QPoint corner = at + sprite.used.topLeft() + m_offset; // of the part in use
     eachPart(sprite.used.translated(at), clip, [&](const QRect &p) {
         for (int y = p.top(); y <= p.bottom(); ++y) {
-            const auto [first, last] = sprite.rows[size_t(y - corner.y())];
-            const int from = std::max(p.left(), corner.x() + first);
-            const int to = std::min(p.right() + 1, corner.x() + last);
+            const Sprite::Row &r = sprite.rows[size_t(y - corner.y())];
+            const int from = std::max(p.left(), corner.x() + r.first);
+            const int to = std::min(p.right() + 1, corner.x() + r.last);
             if (from < to)
-                blendRow(row(y) + from,
-                         sprite.pixels + (y - corner.y()) * sprite.stride + (from - corner.x()),
+                blendRow(row(y) + from, sprite.pixels.data() + r.at + (from - corner.x() - r.first),
                          to - from);
         }
     });

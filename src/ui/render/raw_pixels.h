@@ -15,19 +15,22 @@
 
 namespace tivora {
 
-// A premultiplied picture laid on with SourceOver, with the columns of each row that
-// hold anything, so that laying it on touches only those.
+// A premultiplied picture laid on with SourceOver, kept as the pixels of each row that
+// hold anything (a hand is a few pixels a row), so that laying it on touches only those.
 struct Sprite
 {
-    QImage image; // Format_ARGB32_Premultiplied
-    QPoint offset; // of its top-left corner from the place it is laid on at
-    std::vector<std::pair<int, int>> rows; // per row: first and past-last column in use
-    // Records the columns in use; call once the image is drawn.
-    void trim();
-    // The part in use, at offset.
-    QRect used;
-    const QRgb *pixels = nullptr; // the image's, row after row
-    qsizetype stride = 0; // in pixels
+    // Takes the pixels in use from a drawn picture (Format_ARGB32_Premultiplied) whose
+    // top-left corner lies at offset from the place the sprite is laid on at.
+    static Sprite pack(const QImage &image, QPoint offset);
+
+    struct Row
+    {
+        int first = 0, last = 0; // columns in use, past-last excluded, from used.left()
+        size_t at = 0; // where the row's pixels start in pixels
+    };
+    QRect used; // the part in use, from the place it is laid on at
+    std::vector<Row> rows; // of used, top to bottom
+    std::vector<QRgb> pixels;
 };
 
 // The pixels under an open painter, when they can be written directly: a picture of
