@@ -1,7 +1,6 @@
 #include "core/render/see_through.h"
 
 #include <algorithm>
-#include <bit>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -32,22 +31,15 @@ std::uint8_t shownByte(const std::uint32_t *pixels)
 
 } // namespace
 
-bool markShownRow(const std::uint32_t *pixels, std::uint8_t *bits, int first, int last,
-                  std::pair<int, int> *newlyShown)
+bool markShownRow(const std::uint32_t *pixels, std::uint8_t *bits, int first, int last)
 {
     bool changed = false;
-    const auto update = [&](std::uint8_t &byte, std::uint8_t updated, int column0) {
-        changed |= updated != byte;
-        if (const unsigned fresh = updated & ~byte & 0xffu; fresh && newlyShown) {
-            newlyShown->first = std::min(newlyShown->first, column0 + std::countr_zero(fresh));
-            newlyShown->second = std::max(newlyShown->second, column0 + 7 - std::countl_zero(std::uint8_t(fresh)));
-        }
-        byte = updated;
-    };
     for (int x = first; x <= last;) {
         std::uint8_t &byte = bits[x >> 3];
         if ((x & 7) == 0 && last - x >= 7) {
-            update(byte, shownByte(pixels + x), x);
+            const std::uint8_t shown = shownByte(pixels + x);
+            changed |= shown != byte;
+            byte = shown;
             x += 8;
             continue;
         }
@@ -58,7 +50,9 @@ bool markShownRow(const std::uint32_t *pixels, std::uint8_t *bits, int first, in
         for (int b = low; b <= high; ++b, ++x)
             shown |= std::uint8_t(!isSeeThrough(pixels[x]) << b);
         const auto inside = std::uint8_t((0xff >> (7 - high)) & (0xff << low));
-        update(byte, std::uint8_t((byte & ~inside) | shown), (x - 1) & ~7);
+        const auto updated = std::uint8_t((byte & ~inside) | shown);
+        changed |= updated != byte;
+        byte = updated;
     }
     return changed;
 }

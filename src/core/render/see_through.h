@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 
 namespace tivora {
 
@@ -16,9 +15,7 @@ constexpr bool isSeeThrough(std::uint32_t pixel)
 // Sets the bits first..last (inclusive) of one row of a window shape from that row's
 // pixels: a bit (the least significant first in each byte) is set where its pixel is
 // shown, cleared where it is see-through; the row's other bits are kept. Returns
-// whether any bit changed. When bits were set that were clear, newlyShown (if given)
-// is widened to take their columns in (it starts out as {INT_MAX, INT_MIN}).
-bool markShownRow(const std::uint32_t *pixels, std::uint8_t *bits, int first, int last,
-                  std::pair<int, int> *newlyShown = nullptr);
+// whether any bit changed.
+bool markShownRow(const std::uint32_t *pixels, std::uint8_t *bits, int first, int last);
 
 } // namespace tivora

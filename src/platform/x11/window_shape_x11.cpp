@@ -2,10 +2,9 @@
 
 #include "platform/x11/toolkit_connection.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
 #include <QImage>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 #include <xcb/shape.h>
@@ -50,70 +49,13 @@ std::vector<std::uint8_t> serverRows(const QImage &mask, int top, int bottom,
 
 } // namespace
 
-// Drops the expose reports a shape change causes where the window is painted right after
-// it. A report is dropped only when the server made it while carrying out the change (its
-// sequence number is the change's) and it is one the change gives: inside the part painted
-// then, which reaches the server after the change, or exactly the bounding box of the
-// pixels the change showed (the server's summary of many). Every other report goes on,
-// and a report that goes on lets the rest of its series go on too, so that the toolkit
-// never waits for a series' last report.
-class WindowShape::ExposeFilter : public QAbstractNativeEventFilter
-{
-public:
-    ExposeFilter() { QCoreApplication::instance()->installNativeEventFilter(this); }
-    ~ExposeFilter() override
-    {
-        if (QCoreApplication::instance())
-            QCoreApplication::instance()->removeNativeEventFilter(this);
-    }
-    ExposeFilter(const ExposeFilter &) = delete;
-    ExposeFilter &operator=(const ExposeFilter &) = delete;
-
-    void expect(xcb_window_t window, std::uint16_t sequence, const Repainted &repainted)
-    {
-        m_window = window;
-        m_sequence = sequence;
-        m_repainted = repainted;
-    }
-
-    bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
-    {
-        if (type != "xcb_generic_event_t")
-            return false;
-        const auto *event = static_cast<const xcb_generic_event_t *>(message);
-        if ((event->response_type & 0x7f) != XCB_EXPOSE)
-            return false;
-        const auto *expose = static_cast<const xcb_expose_event_t *>(message);
-        if (expose->window != m_window)
-            return false;
-        if (m_passSeries) {
-            m_passSeries = expose->count > 0;
-            return false;
-        }
-        const QRect rect(expose->x, expose->y, expose->width, expose->height);
-        if (expose->sequence == m_sequence && !m_repainted.area.isEmpty()
-            && (rect == m_repainted.newlyShown || (QRegion(rect) - m_repainted.area).isEmpty()))
-            return true;
-        m_passSeries = expose->count > 0;
-        return false;
-    }
-
-private:
-    xcb_window_t m_window = XCB_NONE;
-    std::uint16_t m_sequence = 0;
-    Repainted m_repainted;
-    bool m_passSeries = false;
-};
-
-WindowShape::WindowShape() = default;
-
 WindowShape::~WindowShape()
 {
     release();
 }
 
 void WindowShape::set(std::uintptr_t window, const QImage &mask, int top, int bottom,
-                      const Repainted &repainted)
+                      bool repaintFollows)
 {
     xcb_connection_t *c = shapingConnection();
     if (!c || !window || mask.isNull() || mask.format() != QImage::Format_MonoLSB)
@@ -129,6 +71,15 @@ void WindowShape::set(std::uintptr_t window, const QImage &mask, int top, int bo
         xcb_create_pixmap(c, 1, m_pixmap, xcb_window_t(window), std::uint16_t(w), std::uint16_t(h));
         m_gc = xcb_generate_id(c);
         xcb_create_gc(c, m_gc, m_pixmap, 0, nullptr);
+        // The events this program takes from the window, to be given back after a
+        // change made without its expose reports (one round trip, once a window).
+        const xcb_get_window_attributes_cookie_t ask =
+            xcb_get_window_attributes(c, xcb_window_t(window));
+        if (xcb_get_window_attributes_reply_t *reply =
+                xcb_get_window_attributes_reply(c, ask, nullptr)) {
+            m_eventMask = reply->your_event_mask;
+            std::free(reply);
+        }
         top = 0;
         bottom = h;
     }
@@ -171,11 +122,20 @@ void WindowShape::set(std::uintptr_t window, const QImage &mask, int top, int bo
                       std::uint16_t(rows), 0, std::int16_t(y), 0, 1, std::uint32_t(rows * rowBytes),
                       data + size_t(y - top) * rowBytes);
     }
-    const xcb_void_cookie_t change = xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
-                                                    xcb_window_t(window), 0, 0, m_pixmap);
-    if (!m_filter)
-        m_filter = std::make_unique<ExposeFilter>();
-    m_filter->expect(xcb_window_t(window), std::uint16_t(change.sequence), repainted);
+    // Where the new shape shows pixels it hid, the X server reports them as to be
+    // painted, and that report would wake the program a second and third time in the
+    // tick. When the caller paints the changed part right after the change, the report
+    // says nothing new: the change is made with the window's expose reports switched off
+    // for this program, in the same batch of requests.
+    const bool quiet = repaintFollows && (m_eventMask & XCB_EVENT_MASK_EXPOSURE);
+    if (quiet) {
+        const std::uint32_t without = m_eventMask & ~std::uint32_t(XCB_EVENT_MASK_EXPOSURE);
+        xcb_change_window_attributes(c, xcb_window_t(window), XCB_CW_EVENT_MASK, &without);
+    }
+    xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, xcb_window_t(window), 0, 0,
+                   m_pixmap);
+    if (quiet)
+        xcb_change_window_attributes(c, xcb_window_t(window), XCB_CW_EVENT_MASK, &m_eventMask);
 }
 
 void WindowShape::clear()
@@ -192,9 +152,8 @@ void WindowShape::release()
         xcb_free_gc(c, m_gc);
         xcb_free_pixmap(c, m_pixmap);
     }
-    if (m_filter)
-        m_filter->expect(XCB_NONE, 0, {});
     m_window = 0;
+    m_eventMask = 0;
     m_pixmap = 0;
     m_gc = 0;
     m_width = m_height = 0;

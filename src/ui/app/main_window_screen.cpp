@@ -44,18 +44,13 @@ ScreenAxis axisOf(const QScreen *screen, bool horizontal)
 }
 
 // Sets the mask's bits in the rectangle from the picture (a 32-bit image of the same
-// size): set where a pixel is shown (markShownRow). Returns whether any bit changed;
-// newlyShown takes in the pixels that were hidden and are shown now.
-bool markShown(QImage &mask, const QImage &picture, const QRect &rect, QRect &newlyShown)
+// size): set where a pixel is shown (markShownRow). Returns whether any bit changed.
+bool markShown(QImage &mask, const QImage &picture, const QRect &rect)
 {
     bool changed = false;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        std::pair<int, int> fresh {INT_MAX, INT_MIN};
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
         changed |= markShownRow(reinterpret_cast<const std::uint32_t *>(picture.constScanLine(y)),
-                                mask.scanLine(y), rect.left(), rect.right(), &fresh);
-        if (fresh.first <= fresh.second)
-            newlyShown |= QRect(QPoint(fresh.first, y), QPoint(fresh.second, y));
-    }
+                                mask.scanLine(y), rect.left(), rect.right());
     return changed;
 }
 
@@ -176,14 +171,11 @@ void TForm1::updateShape(const QRegion &painted, const QImage *from)
     const QRegion area = m_shapeKnown ? painted : QRegion(buffer->rect());
     int top = INT_MAX;
     int bottom = INT_MIN;
-    QRegion device; // the area in the window's pixels
-    QRect newlyShown;
     for (const QRect &r : area) {
         const QRect d = QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio)
                             .toAlignedRect()
                             .intersected(buffer->rect());
-        device += d;
-        if (!d.isEmpty() && markShown(m_shape, *buffer, d, newlyShown)) {
+        if (!d.isEmpty() && markShown(m_shape, *buffer, d)) {
             top = std::min(top, d.top());
             bottom = std::max(bottom, d.bottom() + 1);
         }
@@ -197,12 +189,9 @@ void TForm1::updateShape(const QRegion &painted, const QImage *from)
     m_shapeKnown = true;
     if (top < bottom) {
         ++m_maskUpdates;
-        // What a repaint painted reaches the window after the shape (the first picture,
-        // from, is not in the window yet).
-        if (from)
-            m_windowShape.set(m_shapedWindow, m_shape, top, bottom);
-        else
-            m_windowShape.set(m_shapedWindow, m_shape, top, bottom, {device, newlyShown});
+        // A repaint's pixels reach the window right after the shape; the first picture
+        // (from) is not in the window yet.
+        m_windowShape.set(m_shapedWindow, m_shape, top, bottom, !from);
     }
 }
 
