@@ -168,18 +168,28 @@ void QtCanvas::fillSpan(const QRect &rect, Color colour)
         painter().fillRect(rect, toQColor(colour));
 }
 
+void QtCanvas::spanBox(int left, int top, int right, int bottom, int cut)
+{
+    if (brush().solid && right - left > 2 && bottom - top > 2)
+        fillSpan(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2), brush().color);
+    const Color c = pen().color;
+    if (right - left > 2 * cut) {
+        fillSpan(QRect(left + cut, top, right - left - 2 * cut, 1), c);
+        fillSpan(QRect(left + cut, bottom - 1, right - left - 2 * cut, 1), c);
+    }
+    if (bottom - top > 2) {
+        fillSpan(QRect(left, top + 1, 1, bottom - top - 2), c);
+        fillSpan(QRect(right - 1, top + 1, 1, bottom - top - 2), c);
+    }
+}
+
 void QtCanvas::rectangle(int left, int top, int right, int bottom)
 {
     if (!drawable() || !clampRect(left, top, right, bottom))
         return;
     if (m_raw && pen().width <= 1 && right - left > 2 && bottom - top > 2) {
-        // The same pixels as the outline below, as spans: the inside, then the edges.
-        if (brush().solid)
-            fillSpan(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2), brush().color);
-        fillSpan(QRect(left, top, right - left, 1), pen().color);
-        fillSpan(QRect(left, bottom - 1, right - left, 1), pen().color);
-        fillSpan(QRect(left, top + 1, 1, bottom - top - 2), pen().color);
-        fillSpan(QRect(right - 1, top + 1, 1, bottom - top - 2), pen().color);
+        // The same pixels as the outline below, as spans.
+        spanBox(left, top, right, bottom, 0);
         return;
     }
     QPainter &p = painter();
@@ -208,18 +218,8 @@ void QtCanvas::roundRect(int left, int top, int right, int bottom, int ellipseW,
     if (ellipseW <= 3 && ellipseH <= 3 && pen().width <= 1) {
         // A corner ellipse this small rounds each corner by one pixel. QPainter's path
         // rasteriser places such tiny corners unevenly, so the box is built from exact
-        // spans: the inside, then the four edges without their corner pixels.
-        if (brush().solid && right - left > 2 && bottom - top > 2)
-            fillSpan(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2), brush().color);
-        const Color c = pen().color;
-        if (right - left > 2) {
-            fillSpan(QRect(left + 1, top, right - left - 2, 1), c);
-            fillSpan(QRect(left + 1, bottom - 1, right - left - 2, 1), c);
-        }
-        if (bottom - top > 2) {
-            fillSpan(QRect(left, top + 1, 1, bottom - top - 2), c);
-            fillSpan(QRect(right - 1, top + 1, 1, bottom - top - 2), c);
-        }
+        // spans, the four edges without their corner pixels.
+        spanBox(left, top, right, bottom, 1);
         return;
     }
     QPainter &p = painter();
