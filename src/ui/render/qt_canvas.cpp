@@ -168,6 +168,17 @@ void QtCanvas::fillSpan(const QRect &rect, Color colour)
         painter().fillRect(rect, toQColor(colour));
 }
 
+QPainter &QtCanvas::shapePainter()
+{
+    QPainter &p = painter();
+    p.setPen(toQPen(pen()));
+    if (brush().solid)
+        p.setBrush(toQColor(brush().color));
+    else
+        p.setBrush(Qt::NoBrush);
+    return p;
+}
+
 void QtCanvas::spanBox(int left, int top, int right, int bottom, int cut)
 {
     if (brush().solid && right - left > 2 && bottom - top > 2)
@@ -192,12 +203,7 @@ void QtCanvas::rectangle(int left, int top, int right, int bottom)
         spanBox(left, top, right, bottom, 0);
         return;
     }
-    QPainter &p = painter();
-    p.setPen(toQPen(pen()));
-    if (brush().solid)
-        p.setBrush(toQColor(brush().color));
-    else
-        p.setBrush(Qt::NoBrush);
+    QPainter &p = shapePainter();
     // Without antialiasing, a 1-pixel outline of QRect(l, t, w, h) covers columns l..l+w
     // and rows t..t+h, so this puts the edges on columns left and right-1, rows top and
     // bottom-1.
@@ -222,13 +228,7 @@ void QtCanvas::roundRect(int left, int top, int right, int bottom, int ellipseW,
         spanBox(left, top, right, bottom, 1);
         return;
     }
-    QPainter &p = painter();
-
-    p.setPen(toQPen(pen()));
-    if (brush().solid)
-        p.setBrush(toQColor(brush().color));
-    else
-        p.setBrush(Qt::NoBrush);
+    QPainter &p = shapePainter();
     // The half-pixel shift centres the path on the pixel grid, which places larger corners
     // evenly.
     p.drawRoundedRect(QRectF(left + 0.5, top + 0.5, right - left - 1, bottom - top - 1),

@@ -82,6 +82,8 @@ private:
     // A 1-pixel box as spans: the inside in the fill colour where the fill is solid, then
     // the edges in the pen's, the top and bottom rows cut short by cut pixels at each end.
     void spanBox(int left, int top, int right, int bottom, int cut);
+    // The painter with the canvas's pen and, where it is solid, its fill.
+    QPainter &shapePainter();
     bool drawable() const { return m_target || !m_image.isNull(); }
     // The cache entry of the current FontSpec and text smoothing, made on first use.
     FontCache &currentFont();
