@@ -18,6 +18,7 @@
 #include "core/render/see_through.h"
 #include "ui/skins/skin_files.h"
 
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -28,6 +29,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -225,8 +227,42 @@ void TForm1::PaintClocks()
     const QRegion changed = record(shownTime(now));
     updateOpacity();
     // Painted and shown at once, so the tick's picture is on the screen in the tick.
-    if (!changed.isEmpty())
+    if (changed.isEmpty())
+        return;
+    if (!paintStraight(changed))
         repaint(changed);
+    ++m_shows;
+    m_shownArea = changed;
+}
+
+bool TForm1::paintStraight(const QRegion &area)
+{
+    // The window's buffer is drawn into and sent out directly, as a repaint would do it
+    // but without the toolkit's widget repaint around it, which costs a tick more than
+    // its drawing. Only at scale 1, once the buffer is the window's size.
+    QWindow *window = windowHandle();
+    QBackingStore *store = backingStore();
+    if (!store || !window || !window->isExposed() || !updatesEnabled() || pictureScale() != 1)
+        return false;
+    store->beginPaint(area);
+    QPaintDevice *device = store->paintDevice();
+    auto *pixels = device && device->devType() == QInternal::Image ? static_cast<QImage *>(device)
+                                                                   : nullptr;
+    const bool fits = pixels && pixels->size() == m_pictureSize
+        && pixels->devicePixelRatio() == 1 && (pixels->format() == QImage::Format_RGB32
+                                              || pixels->format() == QImage::Format_ARGB32_Premultiplied);
+    if (fits) {
+        m_canvas.begin(*pixels, m_pictureSize.width(), m_pictureSize.height(), area);
+        replay(m_picture.ops(), m_canvas,
+               AreaCover(m_pictureSize.width(), m_pictureSize.height(), boxesOf(area)));
+        m_canvas.end();
+    }
+    store->endPaint();
+    if (!fits)
+        return false;
+    updateShape(area);
+    store->flush(area, window);
+    return true;
 }
 
 void TForm1::refreshZoneClocks()

@@ -99,6 +99,9 @@ public:
     const QImage &shapeMask() const { return m_shape; }
     // How often the see-through shape has been set.
     int maskUpdates() const { return m_maskUpdates; }
+    // How often a change of the picture has been shown, and the area last shown anew.
+    int shows() const { return m_shows; }
+    const QRegion &lastShownArea() const { return m_shownArea; }
     // Paints the grid once at the given local time (with its UTC offset, which places
     // the clocks bound to a zone) into the picture.
     const QImage &paintAt(const LocalDateTime &time);
@@ -148,6 +151,9 @@ private:
     QPoint screenPosition() const;
     QPoint designedPosition(QPoint screenPixel) const;
     QRegion record(const LocalDateTime &time);
+    // Draws the area of the recorded picture into the window's buffer and sends it to the
+    // window; false (nothing shown) where that cannot be done and a repaint must.
+    bool paintStraight(const QRegion &area);
     // After a step of the scrubbed clocks: paints them and waits anew before going back.
     void showScrubStep();
     // Sets the offsets of the clocks bound to a zone from the local zone of now.
@@ -177,6 +183,8 @@ private:
     // picture anew and repaints only where the calls changed, into the window's own
     // buffer; the canvas draws there and measures the texts.
     QtCanvas m_canvas;
+    int m_shows = 0;
+    QRegion m_shownArea;
     DisplayList m_picture {m_canvas};
     QSize m_pictureSize;
     bool m_repaintAll = true; // size, skin or see-through changed since the last repaint

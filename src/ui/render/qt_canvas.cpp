@@ -74,27 +74,43 @@ const QImage &QtCanvas::image()
 
 void QtCanvas::begin(QPainter &painter, int width, int height, const QRegion &area)
 {
-    endPainting();
+    lend(width, height, area);
     m_target = &painter;
-    m_targetWidth = width;
-    m_targetHeight = height;
-    m_area.clear();
-    if (area.rectCount() <= 64)
-        m_area.assign(area.begin(), area.end());
     m_target->setRenderHint(QPainter::Antialiasing, false);
     // Fills, the skin and the sprites of hands and glyphs then go straight into the
     // pixels: a painter call through a clip of many rectangles costs many times more.
-    m_raw.reset();
     if (!m_area.empty())
         m_raw = RawPixels::under(painter);
     m_lastPaintRaw = m_raw.has_value();
-    m_painterFont = nullptr;
+}
+
+void QtCanvas::begin(QImage &pixels, int width, int height, const QRegion &area)
+{
+    lend(width, height, area);
+    m_targetPixels = &pixels;
+    m_targetArea = area;
+    if (!m_area.empty())
+        m_raw = RawPixels::of(pixels);
+    m_lastPaintRaw = m_raw.has_value();
+}
+
+void QtCanvas::lend(int width, int height, const QRegion &area)
+{
+    end();
+    endPainting();
+    m_targetWidth = width;
+    m_targetHeight = height;
+    if (area.rectCount() <= 64)
+        m_area.assign(area.begin(), area.end());
 }
 
 void QtCanvas::end()
 {
     m_raw.reset();
     m_target = nullptr;
+    m_pixelsPainter.reset(); // ends it
+    m_targetPixels = nullptr;
+    m_targetArea = QRegion();
     m_area.clear();
     m_painterFont = nullptr;
 }
@@ -114,6 +130,14 @@ QPainter &QtCanvas::painter()
 {
     if (m_target)
         return *m_target;
+    if (m_targetPixels) {
+        m_pixelsPainter = std::make_unique<QPainter>(m_targetPixels);
+        m_pixelsPainter->setClipRegion(m_targetArea);
+        m_pixelsPainter->setRenderHint(QPainter::Antialiasing, false);
+        m_painterFont = nullptr;
+        m_target = m_pixelsPainter.get();
+        return *m_target;
+    }
     if (!m_painter) {
         m_painter = std::make_unique<QPainter>(&m_image);
         m_painter->setRenderHint(QPainter::Antialiasing, false);
@@ -241,13 +265,14 @@ void QtCanvas::drawBitmap(int x, int y, const Bitmap &bitmap)
         return;
     const QPoint at(clampCoord(x), clampCoord(y));
     if (const auto *qb = dynamic_cast<const QtBitmap *>(&bitmap)) {
+        if (m_raw) { // only ever at scale 1
+            m_raw->copy(qb->image(), at, m_area);
+            return;
+        }
         QPainter &p = painter();
         const double scale = p.device() ? p.device()->devicePixelRatioF() : 1.0;
         if (scale == 1.0) {
-            if (m_raw)
-                m_raw->copy(qb->image(), at, m_area);
-            else
-                p.drawImage(at, qb->image());
+            p.drawImage(at, qb->image());
             return;
         }
         // On a scaled device the image is scaled smoothly once, not on every repaint,

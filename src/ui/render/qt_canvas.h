@@ -50,13 +50,17 @@ public:
     // A painter clipped to an area may be told it: texts then draw only their glyphs
     // that reach it.
     void begin(QPainter &painter, int width, int height, const QRegion &area = QRegion());
+    // Draws straight into the pixels of a window's buffer of the given size at scale 1,
+    // only inside area, until end(). A painter is opened on them only for a drawing call
+    // that cannot write the pixels itself: a tick's hands and texts need none.
+    void begin(QImage &pixels, int width, int height, const QRegion &area);
     void end();
     // Ends a picture: the texts it did not use leave the caches (yesterday's date, the
     // last second's time).
     void endFrame();
 
-    int width() const override { return m_target ? m_targetWidth : m_imageWidth; }
-    int height() const override { return m_target ? m_targetHeight : m_imageHeight; }
+    int width() const override { return lent() ? m_targetWidth : m_imageWidth; }
+    int height() const override { return lent() ? m_targetHeight : m_imageHeight; }
     void fillRect(int left, int top, int right, int bottom) override;
     void line(int x1, int y1, int x2, int y2) override;
     void smoothLine(int x1, int y1, int x2, int y2) override;
@@ -77,6 +81,8 @@ private:
 
     QPainter &painter();
     void endPainting() const;
+    // Ends any lent target and takes the next one's size and area.
+    void lend(int width, int height, const QRegion &area);
     // Fills a rectangle of the picture with a colour, straight into the pixels when it can.
     void fillSpan(const QRect &rect, Color colour);
     // A 1-pixel box as spans: the inside in the fill colour where the fill is solid, then
@@ -84,7 +90,9 @@ private:
     void spanBox(int left, int top, int right, int bottom, int cut);
     // The painter with the canvas's pen and, where it is solid, its fill.
     QPainter &shapePainter();
-    bool drawable() const { return m_target || !m_image.isNull(); }
+    // Whether drawing goes to a painter or pixels lent by begin().
+    bool lent() const { return m_target || m_targetPixels; }
+    bool drawable() const { return lent() || !m_image.isNull(); }
     // The cache entry of the current FontSpec and text smoothing, made on first use.
     FontCache &currentFont();
     // Draws the part of a text that reaches m_area; false when the whole text is to be
@@ -107,8 +115,11 @@ private:
     double m_scaledBy = 1;
     // Kept open between calls while drawing goes on; pixel() ends it, hence mutable.
     mutable std::unique_ptr<QPainter> m_painter;
-    // The lent painter while begin() is in force.
+    // The lent painter while begin() is in force, or the one opened on lent pixels.
     QPainter *m_target = nullptr;
+    QImage *m_targetPixels = nullptr;
+    QRegion m_targetArea; // the lent pixels' area, the clip of a painter opened on them
+    std::unique_ptr<QPainter> m_pixelsPainter;
     int m_targetWidth = 0;
     int m_targetHeight = 0;
     std::vector<QRect> m_area; // the lent painter's clip, when it is a few rectangles

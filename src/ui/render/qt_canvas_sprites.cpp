@@ -53,7 +53,6 @@ void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
 {
     if (!drawable())
         return;
-    QPainter &p = painter();
     const long long dx = static_cast<long long>(x2) - x1;
     const long long dy = static_cast<long long>(y2) - y1;
     // A repaint straight into the window's pixels (at scale 1: on a scaled device a
@@ -66,6 +65,7 @@ void QtCanvas::smoothLine(int x1, int y1, int x2, int y2)
     }
     // A line from pixel to pixel runs between their centres, half a pixel in, so that it
     // ends where the plain line ends; round caps cover the end pixels as square ones do.
+    QPainter &p = painter();
     QPen roundPen = toQPen(pen());
     roundPen.setCapStyle(Qt::RoundCap);
     p.setPen(roundPen);

@@ -75,7 +75,7 @@ void QtCanvas::textOut(int x, int y, const std::string &text)
 
 bool QtCanvas::drawPart(FontCache &f, const std::string &text, int x, int y)
 {
-    if (!m_target || m_area.empty() || text.size() > 64 || std::abs(x) >= CoordLimit
+    if (!lent() || m_area.empty() || text.size() > 64 || std::abs(x) >= CoordLimit
         || std::abs(y) >= CoordLimit || f.font.underline() || f.font.strikeOut())
         return false;
     // Each glyph's place is the sum of the advances before it where the font sets the

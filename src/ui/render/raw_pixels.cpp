@@ -49,25 +49,32 @@ std::optional<RawPixels> RawPixels::under(QPainter &painter)
     if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice()
         || engine->paintDevice()->devType() != QInternal::Image)
         return std::nullopt;
-    auto *image = static_cast<QImage *>(engine->paintDevice());
     const QTransform t = painter.deviceTransform();
-    if (image->devicePixelRatio() != 1.0 || t.type() > QTransform::TxTranslate
-        || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy())
-        || std::abs(t.dx()) > 1e6 || std::abs(t.dy()) > 1e6)
-        return std::nullopt;
-    if (image->format() != QImage::Format_RGB32
-        && image->format() != QImage::Format_ARGB32_Premultiplied)
-        return std::nullopt;
-    // Writing into a picture another QImage shares would change that one too.
-    if (!image->isDetached() || painter.compositionMode() != QPainter::CompositionMode_SourceOver
+    if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx())
+        || t.dy() != std::floor(t.dy()) || std::abs(t.dx()) > 1e6 || std::abs(t.dy()) > 1e6
+        || painter.compositionMode() != QPainter::CompositionMode_SourceOver
         || painter.opacity() != 1.0)
         return std::nullopt;
+    std::optional<RawPixels> raw = of(*static_cast<QImage *>(engine->paintDevice()));
+    if (raw)
+        raw->m_offset = QPoint(int(t.dx()), int(t.dy()));
+    return raw;
+}
+
+std::optional<RawPixels> RawPixels::of(QImage &image)
+{
+    if (image.devicePixelRatio() != 1.0
+        || (image.format() != QImage::Format_RGB32
+            && image.format() != QImage::Format_ARGB32_Premultiplied))
+        return std::nullopt;
+    // Writing into a picture another QImage shares would change that one too.
+    if (!image.isDetached())
+        return std::nullopt;
     RawPixels raw;
-    raw.m_offset = QPoint(int(t.dx()), int(t.dy()));
-    raw.m_width = image->width();
-    raw.m_height = image->height();
-    raw.m_bits = reinterpret_cast<QRgb *>(image->bits());
-    raw.m_stride = image->bytesPerLine() / qsizetype(sizeof(QRgb));
+    raw.m_width = image.width();
+    raw.m_height = image.height();
+    raw.m_bits = reinterpret_cast<QRgb *>(image.bits());
+    raw.m_stride = image.bytesPerLine() / qsizetype(sizeof(QRgb));
     return raw;
 }
 

@@ -39,6 +39,8 @@ class RawPixels
 {
 public:
     static std::optional<RawPixels> under(QPainter &painter);
+    // The pixels of a picture itself, painter coordinates being its own.
+    static std::optional<RawPixels> of(QImage &image);
 
     // Each call draws only inside the given rectangles (painter coordinates), which do
     // not overlap, and inside the picture.
