@@ -2,9 +2,10 @@
 # Idle cost of the running widget beside `xclock -update 1`, both on one Xvfb in the same
 # run. For Tivora with 1, 10 and 40 faces, default and with see-through white, it prints
 # the CPU time per second of wall time of Tivora, xclock and the X server, the wake-ups
-# per second of Tivora and xclock, Tivora's resident memory, start to first paint and the
-# phase of its ticks (milliseconds after the whole second). Each figure is the median of
-# several windows of the given length. A measurement, not a test.
+# per second of Tivora and xclock, Tivora's resident memory, start to first paint, the
+# phase of its ticks (milliseconds after the whole second) and the pixels a tick shows
+# anew. Each figure is the median of several windows of the given length. A
+# measurement, not a test.
 #
 #   bench/idle.sh [--seconds S] [--windows N] [--faces "1 10 40"] [--modes "default see-through"]
 #                 [--instructions] [--ticks N] [--warmup N] [--dpi DPI]
@@ -127,6 +128,9 @@ phases() { # log from_ms to_ms
     awk '{ print $1 % 1000 }' <<<"$ticks" | sort -n |
         awk -v o="$order" '{ p[NR] = $1 } END { print NR, p[int((NR + 1) / 2)], p[NR], o }'
 }
+tick_pixels() { # log from_ms to_ms: median of the pixels the ticks showed anew
+    awk -v a="$2" -v b="$3" '$1 == "tivora:" && $2 == "tick" && $3 >= a && $3 <= b && $4 != "" { print $4 }' "$1" | median
+}
 count_ticks() { # log from_ms to_ms
     awk -v a="$2" -v b="$3" '$1 == "tivora:" && $2 == "tick" && $3 >= a && $3 <= b { n++ } END { print n + 0 }' "$1"
 }
@@ -196,8 +200,8 @@ sleep 2
 printf 'Windows of %s s, median of %s, on Xvfb %s at %s DPI; CPU in ms per second of wall time,\n' \
     "$secs" "$windows" "$DISPLAY" "$dpi"
 printf 'wake-ups per second; load average (1, 5, 15 min) at the start of each case.\n'
-printf '%-6s %-12s %8s %8s %7s %8s %8s %8s %7s %8s %6s %6s %6s %-8s %s\n' faces mode tivora xclock \
-    ratio 'X server' 'wake T' 'wake X' 'RSS MB' 'paint ms' ticks phase50 phMax skip/2x load
+printf '%-6s %-12s %8s %8s %7s %8s %8s %8s %7s %8s %6s %6s %6s %-8s %8s %s\n' faces mode tivora xclock \
+    ratio 'X server' 'wake T' 'wake X' 'RSS MB' 'paint ms' ticks phase50 phMax skip/2x 'px/tick' load
 
 for faces in $faces_list; do
     for mode in $modes; do
@@ -235,11 +239,12 @@ for faces in $faces_list; do
         read -r n p50 pmax bad < <(phases "$log" "$((t_end - secs * windows * 1000))" "$t_end")
         tm=$(median <"$home/t")
         cm=$(median <"$home/c")
-        printf '%-6s %-12s %8.2f %8.2f %7s %8.2f %8.2f %8.2f %7.1f %8s %6s %6s %6s %-8s %s\n' \
+        px=$(tick_pixels "$log" "$((t_end - secs * windows * 1000))" "$t_end")
+        printf '%-6s %-12s %8.2f %8.2f %7s %8.2f %8.2f %8.2f %7.1f %8s %6s %6s %6s %-8s %8s %s\n' \
             "$faces" "$mode" "$tm" "$cm" \
             "$(awk -v a="$tm" -v b="$cm" 'BEGIN { if (b > 0) printf "%.2fx", a / b; else print "-" }')" \
             "$(median <"$home/x")" "$(median <"$home/wt")" "$(median <"$home/wc")" \
             "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')" "${paint:--}" "$n" "$p50" "$pmax" \
-            "$bad" "$l"
+            "$bad" "$px" "$l"
     done
 done

@@ -227,12 +227,12 @@ void TForm1::PaintClocks()
     const QRegion changed = record(shownTime(now));
     updateOpacity();
     // Painted and shown at once, so the tick's picture is on the screen in the tick.
+    m_shownArea = changed;
     if (changed.isEmpty())
         return;
     if (!paintStraight(changed))
         repaint(changed);
     ++m_shows;
-    m_shownArea = changed;
 }
 
 bool TForm1::paintStraight(const QRegion &area)
@@ -309,8 +309,13 @@ void TForm1::Timer1Timer()
     // The window went up with its first picture; one covered at its map gets no paint
     // and would keep the picture as background until uncovered.
     m_mapBackground.release();
-    if (m_context.trace)
-        std::fprintf(stderr, "tivora: tick %lld\n", static_cast<long long>(m_services.clock.clockMs()));
+    if (m_context.trace) {
+        long long pixels = 0; // shown anew in this tick
+        for (const QRect &r : m_shownArea)
+            pixels += static_cast<long long>(r.width()) * r.height();
+        std::fprintf(stderr, "tivora: tick %lld %lld\n",
+                     static_cast<long long>(m_services.clock.clockMs()), pixels);
+    }
 }
 
 void TForm1::FormShow()

@@ -99,7 +99,8 @@ public:
     const QImage &shapeMask() const { return m_shape; }
     // How often the see-through shape has been set.
     int maskUpdates() const { return m_maskUpdates; }
-    // How often a change of the picture has been shown, and the area last shown anew.
+    // How often a change of the picture has been shown, and the area the last repaint of
+    // the clocks showed anew (empty when nothing had changed).
     int shows() const { return m_shows; }
     const QRegion &lastShownArea() const { return m_shownArea; }
     // Paints the grid once at the given local time (with its UTC offset, which places
