@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The floor under a tick, beside `xclock -update 1`: a bare Qt 6 window that wakes once a
+# second with nothing to show, and the same window showing a 10x10 change through a
+# widget repaint, through its backing store's flush, and with a PutImage of its own
+# (bench/tick_floor.cpp). All five run at once on one Xvfb; the CPU time per second of
+# wall time of each, from /proc/PID/task/*/schedstat (nanoseconds, every thread), is the
+# median of N windows, printed with the load average at the start. A measurement, not a
+# test.
+#
+#   bench/tick_floor.sh [--seconds S] [--windows N] [BUILD_DIR]
+#
+# BUILD_DIR is a Release build with the benchmarks (made in build/release-bench unless
+# given).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+secs=60
+windows=3
+build=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --seconds) secs=$2; shift 2 ;;
+    --windows) windows=$2; shift 2 ;;
+    -h | --help) sed -n '2,13p' "$0"; exit 0 ;;
+    *) build=$1; shift ;;
+    esac
+done
+if [ -z "$build" ]; then
+    build=$root/build/release-bench
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTIVORA_TESTS=OFF >/dev/null
+    cmake --build "$build" -j2 --target bench_tick_floor
+fi
+command -v xclock >/dev/null || { echo "tick_floor.sh: xclock is missing (scripts/setup.sh)" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tick-floor.XXXXXX")
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkfifo "$work/fifo"
+Xvfb -displayfd 5 -screen 0 1920x1200x24 -nolisten tcp -noreset 5>"$work/fifo" >/dev/null 2>&1 &
+pids+=("$!")
+read -r -t 20 number <"$work/fifo"
+export DISPLAY=":$number" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+names=(xclock timer repaint flush xcb)
+xclock -update 1 -geometry 164x164+1700+20 >/dev/null 2>&1 &
+procs=("$!")
+for mode in "${names[@]:1}"; do
+    "$build/bench_tick_floor" "$mode" >/dev/null 2>&1 &
+    procs+=("$!")
+done
+pids+=("${procs[@]}")
+sleep 3 # start-up is not idle time
+
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
+load=$(cut -d' ' -f1-3 /proc/loadavg)
+for _ in $(seq 1 "$windows"); do
+    before=()
+    for p in "${procs[@]}"; do before+=("$(cpu_ns "$p")"); done
+    t0=$(date +%s%3N)
+    sleep "$secs"
+    t1=$(date +%s%3N)
+    for i in "${!procs[@]}"; do
+        awk -v a="${before[$i]}" -v b="$(cpu_ns "${procs[$i]}")" -v ms=$((t1 - t0)) \
+            'BEGIN { printf "%.3f\n", (b - a) / 1e6 / (ms / 1000) }' >>"$work/${names[$i]}"
+    done
+done
+printf 'Windows of %s s, median of %s, on Xvfb %s; load average %s at the start.\n' \
+    "$secs" "$windows" "$DISPLAY" "$load"
+printf '%-8s %s\n' case 'CPU ms/s'
+for n in "${names[@]}"; do
+    printf '%-8s %s\n' "$n" "$(sort -g "$work/$n" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
+done
