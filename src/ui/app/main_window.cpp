@@ -237,9 +237,10 @@ void TForm1::PaintClocks()
 
 bool TForm1::paintStraight(const QRegion &area)
 {
-    // The window's buffer is drawn into and sent out directly, as a repaint would do it
-    // but without the toolkit's widget repaint around it, which costs a tick more than
-    // its drawing. Only at scale 1, once the buffer is the window's size.
+    // The window's buffer is drawn into and flushed directly, as a repaint would do it
+    // but without the toolkit's widget repaint around it (repaint manager, paint event,
+    // a painter on the widget): code a tick would otherwise run cold once a second.
+    // Only at scale 1, once the buffer is the window's size.
     QWindow *window = windowHandle();
     QBackingStore *store = backingStore();
     if (!store || !window || !window->isExposed() || !updatesEnabled() || pictureScale() != 1)
