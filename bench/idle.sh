@@ -62,26 +62,8 @@ if [ "$instructions" = 1 ]; then
         || { echo "idle.sh: valgrind is missing (scripts/setup.sh)" >&2; exit 1; }
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/idle-cost.XXXXXX")
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-mkfifo "$work/fifo"
-Xvfb -displayfd 5 -screen 0 $((1920 * dpi / 96))x$((1200 * dpi / 96))x24 -nolisten tcp -noreset \
-    5>"$work/fifo" >/dev/null 2>&1 &
-xvfb=$!
-pids+=("$xvfb")
-read -r -t 20 number <"$work/fifo"
-export DISPLAY=":$number"
+source "$root/bench/private_display.sh" idle-cost $((1920 * dpi / 96))x$((1200 * dpi / 96))
 echo "Xft.dpi: $dpi" | xrdb -nocpp -merge
-unset QT_QPA_PLATFORM
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 cpu_ns() { # nanoseconds on the CPU, all threads of a process
     cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'

@@ -32,21 +32,7 @@ if [ -z "$build" ]; then
     cmake --build "$build" -j2 --target tivora bench_map_time bench_bare_window >/dev/null
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/startup.XXXXXX")
-xvfb=""
-cleanup() {
-    [ -z "$xvfb" ] || { kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null || true; }
-    rm -rf "$work"
-}
-trap cleanup EXIT
-mkfifo "$work/fifo"
-Xvfb -displayfd 5 -screen 0 1920x1200x24 -nolisten tcp -noreset 5>"$work/fifo" >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 20 number <"$work/fifo"
-export DISPLAY=":$number"
-unset QT_QPA_PLATFORM
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+source "$root/bench/private_display.sh" startup 1920x1200
 
 # The data folder: past the first start (the manifest is there), F faces.
 home="$work/home"

@@ -31,21 +31,7 @@ if [ -z "$build" ]; then
 fi
 command -v xclock >/dev/null || { echo "tick_floor.sh: xclock is missing (scripts/setup.sh)" >&2; exit 1; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/tick-floor.XXXXXX")
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-mkfifo "$work/fifo"
-Xvfb -displayfd 5 -screen 0 1920x1200x24 -nolisten tcp -noreset 5>"$work/fifo" >/dev/null 2>&1 &
-pids+=("$!")
-read -r -t 20 number <"$work/fifo"
-export DISPLAY=":$number" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
+source "$root/bench/private_display.sh" tick-floor 1920x1200
 
 names=(xclock timer repaint flush xcb)
 xclock -update 1 -geometry 164x164+1700+20 >/dev/null 2>&1 &
