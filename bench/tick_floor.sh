@@ -32,6 +32,7 @@ fi
 command -v xclock >/dev/null || { echo "tick_floor.sh: xclock is missing (scripts/setup.sh)" >&2; exit 1; }
 
 source "$root/bench/private_display.sh" tick-floor 1920x1200
+source "$root/bench/cpu_windows.sh"
 
 names=(xclock timer repaint flush xcb)
 xclock -update 1 -geometry 164x164+1700+20 >/dev/null 2>&1 &
@@ -43,22 +44,13 @@ done
 pids+=("${procs[@]}")
 sleep 3 # start-up is not idle time
 
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
 load=$(cut -d' ' -f1-3 /proc/loadavg)
-for _ in $(seq 1 "$windows"); do
-    before=()
-    for p in "${procs[@]}"; do before+=("$(cpu_ns "$p")"); done
-    t0=$(date +%s%3N)
-    sleep "$secs"
-    t1=$(date +%s%3N)
-    for i in "${!procs[@]}"; do
-        awk -v a="${before[$i]}" -v b="$(cpu_ns "${procs[$i]}")" -v ms=$((t1 - t0)) \
-            'BEGIN { printf "%.3f\n", (b - a) / 1e6 / (ms / 1000) }' >>"$work/${names[$i]}"
-    done
-done
+measured=()
+for i in "${!procs[@]}"; do measured+=("${names[$i]}=${procs[$i]}"); done
+cpu_windows "$secs" "$windows" "${measured[@]}"
 printf 'Windows of %s s, median of %s, on Xvfb %s; load average %s at the start.\n' \
     "$secs" "$windows" "$DISPLAY" "$load"
 printf '%-8s %s\n' case 'CPU ms/s'
 for n in "${names[@]}"; do
-    printf '%-8s %s\n' "$n" "$(sort -g "$work/$n" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
+    printf '%-8s %s\n' "$n" "$(cpu_median "$n")"
 done

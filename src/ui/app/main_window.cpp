@@ -4,6 +4,7 @@
 #include "ui/app/app_window.h"
 #include "core/model/snap.h"
 #include "core/time/ticks.h"
+#include "ui/app/tick_parts.h"
 #include "ui/app/tray_input.h"
 #include "core/base/guard.h"
 #include "core/base/ini_file.h"
@@ -35,6 +36,25 @@
 #include <cstdio>
 
 namespace tivora {
+
+#ifdef TIVORA_TICK_PARTS
+TickPart tickPartsRun()
+{
+    static const TickPart part = [] {
+        const QByteArray name = qgetenv("TIVORA_TICK_PART");
+        if (name == "clock")
+            return TickPart::Clock;
+        if (name == "record")
+            return TickPart::Record;
+        if (name == "draw")
+            return TickPart::Draw;
+        if (name == "draw-twice")
+            return TickPart::DrawTwice;
+        return TickPart::Show;
+    }();
+    return part;
+}
+#endif
 
 namespace {
 
@@ -224,8 +244,12 @@ void TForm1::PaintClocks()
         m_localOffsetSeen = now.utcOffset;
         refreshZoneClocks();
     }
+    if (tickPartsRun() == TickPart::Clock)
+        return;
     const QRegion changed = record(shownTime(now));
     updateOpacity();
+    if (tickPartsRun() == TickPart::Record)
+        return;
     // Painted and shown at once, so the tick's picture is on the screen in the tick.
     m_shownArea = changed;
     if (changed.isEmpty())
@@ -253,14 +277,18 @@ bool TForm1::paintStraight(const QRegion &area)
         && pixels->devicePixelRatio() == 1 && (pixels->format() == QImage::Format_RGB32
                                               || pixels->format() == QImage::Format_ARGB32_Premultiplied);
     if (fits) {
-        m_canvas.begin(*pixels, m_pictureSize.width(), m_pictureSize.height(), area);
-        replay(m_picture.ops(), m_canvas,
-               AreaCover(m_pictureSize.width(), m_pictureSize.height(), boxesOf(area)));
-        m_canvas.end();
+        const AreaCover cover(m_pictureSize.width(), m_pictureSize.height(), boxesOf(area));
+        for (int pass = tickPartsRun() == TickPart::DrawTwice ? 2 : 1; pass > 0; --pass) {
+            m_canvas.begin(*pixels, m_pictureSize.width(), m_pictureSize.height(), area);
+            replay(m_picture.ops(), m_canvas, cover);
+            m_canvas.end();
+        }
     }
     store->endPaint();
     if (!fits)
         return false;
+    if (tickPartsRun() == TickPart::Draw)
+        return true;
     updateShape(area);
     store->flush(area, window);
     return true;
