@@ -7,6 +7,9 @@
 //   repaint  QWidget::repaint of the square, painted in paintEvent
 //   flush    the square written into the backing store's image and flushed through it
 //   xcb      the square sent to the window with one PutImage of its own
+//   copies   100 10x10 squares copied to the window from a pixmap on the X server: what
+//            a tick costs the program when the X server does the drawing (some ten
+//            small requests a face at 10 faces)
 #include <QApplication>
 #include <QBackingStore>
 #include <QPainter>
@@ -36,8 +39,9 @@ struct Window : QWidget
 int main(int argc, char **argv)
 {
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (mode != "timer" && mode != "repaint" && mode != "flush" && mode != "xcb") {
-        std::fprintf(stderr, "usage: bench_tick_floor timer|repaint|flush|xcb\n");
+    if (mode != "timer" && mode != "repaint" && mode != "flush" && mode != "xcb"
+        && mode != "copies") {
+        std::fprintf(stderr, "usage: bench_tick_floor timer|repaint|flush|xcb|copies\n");
         return 2;
     }
     // As the widget does: the pixels go over the connection, not through shared memory.
@@ -49,15 +53,24 @@ int main(int argc, char **argv)
 
     xcb_connection_t *connection = nullptr;
     xcb_gcontext_t gc = 0;
-    if (mode == "xcb") {
+    xcb_pixmap_t source = 0;
+    if (mode == "xcb" || mode == "copies") {
         auto *x11 = app.nativeInterface<QNativeInterface::QX11Application>();
         connection = x11 ? x11->connection() : nullptr;
         if (!connection) {
-            std::fprintf(stderr, "bench_tick_floor: xcb needs an X display\n");
+            std::fprintf(stderr, "bench_tick_floor: %s needs an X display\n", argv[1]);
             return 2;
         }
         gc = xcb_generate_id(connection);
-        xcb_create_gc(connection, gc, xcb_window_t(w.winId()), 0, nullptr);
+        const uint32_t noExposures = 0; // a copy would answer with an event
+        xcb_create_gc(connection, gc, xcb_window_t(w.winId()), XCB_GC_GRAPHICS_EXPOSURES,
+                      &noExposures);
+        if (mode == "copies") {
+            source = xcb_generate_id(connection);
+            xcb_create_pixmap(connection, 24, source, xcb_window_t(w.winId()), 100, 100);
+            const xcb_rectangle_t all {0, 0, 100, 100};
+            xcb_poly_fill_rectangle(connection, source, gc, 1, &all);
+        }
     }
 
     QTimer timer;
@@ -82,6 +95,11 @@ int main(int argc, char **argv)
             xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, xcb_window_t(w.winId()), gc,
                           Side, Side, r.left(), r.top(), 0, 24, sizeof pixels,
                           reinterpret_cast<const uint8_t *>(pixels.data()));
+            xcb_flush(connection);
+        } else if (mode == "copies") {
+            for (int i = 0; i < 100; ++i)
+                xcb_copy_area(connection, source, xcb_window_t(w.winId()), gc, (i * 7) % 90,
+                              (i * 3) % 90, (i * 13 + w.n) % 1490, (i * 17) % 160, Side, Side);
             xcb_flush(connection);
         }
     });

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The floor under a tick, beside `xclock -update 1`: a bare Qt 6 window that wakes once a
 # second with nothing to show, and the same window showing a 10x10 change through a
-# widget repaint, through its backing store's flush, and with a PutImage of its own
-# (bench/tick_floor.cpp). All five run at once on one Xvfb; the CPU time per second of
+# widget repaint, through its backing store's flush, with a PutImage of its own, and as
+# 100 small copies drawn by the X server (bench/tick_floor.cpp). All six run at once on
+# one Xvfb; the CPU time per second of
 # wall time of each, from /proc/PID/task/*/schedstat (nanoseconds, every thread), is the
 # median of N windows, printed with the load average at the start. A measurement, not a
 # test.
@@ -34,7 +35,7 @@ command -v xclock >/dev/null || { echo "tick_floor.sh: xclock is missing (script
 source "$root/bench/private_display.sh" tick-floor 1920x1200
 source "$root/bench/cpu_windows.sh"
 
-names=(xclock timer repaint flush xcb)
+names=(xclock timer repaint flush xcb copies)
 xclock -update 1 -geometry 164x164+1700+20 >/dev/null 2>&1 &
 procs=("$!")
 for mode in "${names[@]:1}"; do
