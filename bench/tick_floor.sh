@@ -42,13 +42,7 @@ for mode in "${names[@]:1}"; do
     "$build/bench_tick_floor" "$mode" >/dev/null 2>&1 &
     procs+=("$!")
 done
-pids+=("${procs[@]}")
-sleep 3 # start-up is not idle time
-
-load=$(cut -d' ' -f1-3 /proc/loadavg)
-measured=()
-for i in "${!procs[@]}"; do measured+=("${names[$i]}=${procs[$i]}"); done
-cpu_windows "$secs" "$windows" "${measured[@]}"
+cpu_windows "$secs" "$windows"
 printf 'Windows of %s s, median of %s, on Xvfb %s; load average %s at the start.\n' \
     "$secs" "$windows" "$DISPLAY" "$load"
 printf '%-8s %s\n' case 'CPU ms/s'

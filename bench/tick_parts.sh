@@ -66,13 +66,7 @@ for part in "${parts[@]}"; do
     procs+=("$!")
     row=$((row + 1))
 done
-pids+=("${procs[@]}")
-sleep 3 # start-up is not idle time
-
-load=$(cut -d' ' -f1-3 /proc/loadavg)
-measured=()
-for i in "${!procs[@]}"; do measured+=("${names[$i]}=${procs[$i]}"); done
-cpu_windows "$secs" "$windows" "${measured[@]}"
+cpu_windows "$secs" "$windows"
 printf 'Windows of %s s, median of %s, on Xvfb %s; %s faces%s; load average %s at the start.\n' \
     "$secs" "$windows" "$DISPLAY" "$faces" "$([ "$white" = 1 ] && echo ', see-through white')" "$load"
 printf '%-11s %9s %12s\n' part 'CPU ms/s' 'its own'
