@@ -11,9 +11,34 @@ namespace tivora {
 std::int64_t wallClockMs();
 
 // The local zone's offset from UTC in seconds (east positive, daylight saving included)
-// at an instant in seconds since 1970-01-01 00:00 UTC. The system's zone is looked at
-// anew on every call, so a zone changed on the desktop shows at the next call.
+// at an instant in seconds since 1970-01-01 00:00 UTC. A zone changed on the desktop
+// shows at the next call: the system's zone file is read again once it may have changed,
+// a zone named in TZ on every call.
 int localUtcOffset(std::int64_t utcSeconds);
+
+// Watches a zone file by a path that may be a link, as /etc/localtime: tells whether the
+// link or the file it leads to may have changed since the last question. Asking looks up
+// no path; the first question, and every question when the file cannot be watched (no
+// such folder, no watches left), answers yes.
+class ZoneFileWatch
+{
+public:
+    explicit ZoneFileWatch(std::filesystem::path file);
+    ~ZoneFileWatch();
+    ZoneFileWatch(const ZoneFileWatch &) = delete;
+    ZoneFileWatch &operator=(const ZoneFileWatch &) = delete;
+
+    bool mayHaveChanged();
+
+private:
+    void watchFile();
+
+    std::filesystem::path m_file;
+    int m_fd = -1;
+    int m_fileWatch = -1;
+    bool m_fileUnwatched = false;
+    bool m_asked = false;
+};
 
 // The folder of the system's tz database (zone.tab, iso3166.tab and the zone files).
 std::filesystem::path zoneinfoFolder();
