@@ -21,7 +21,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
     --seconds) secs=$2; shift 2 ;;
     --windows) windows=$2; shift 2 ;;
-    -h | --help) sed -n '2,13p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,14p' "$0"; exit 0 ;;
     *) build=$1; shift ;;
     esac
 done

@@ -26,7 +26,7 @@ while [ $# -gt 0 ]; do
     --windows) windows=$2; shift 2 ;;
     --faces) faces=$2; shift 2 ;;
     --see-through) white=1; shift ;;
-    -h | --help) sed -n '2,16p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,15p' "$0"; exit 0 ;;
     *) build=$1; shift ;;
     esac
 done
