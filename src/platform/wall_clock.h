@@ -9,6 +9,8 @@ namespace tivora {
 
 // The wall clock: milliseconds since 1970-01-01 00:00 UTC.
 std::int64_t wallClockMs();
+// The monotonic clock (CLOCK_MONOTONIC) in milliseconds: never set, stands still in suspend.
+std::int64_t monotonicClockMs();
 
 // The local zone's offset from UTC in seconds (east positive, daylight saving included)
 // at an instant in seconds since 1970-01-01 00:00 UTC. A zone changed on the desktop
@@ -29,15 +31,38 @@ public:
     ZoneFileWatch &operator=(const ZoneFileWatch &) = delete;
 
     bool mayHaveChanged();
+    // A descriptor that becomes readable when the answer may be yes; -1 without a watch.
+    int fd() const { return m_fd; }
 
 private:
     void watchFile();
 
     std::filesystem::path m_file;
     int m_fd = -1;
+    int m_folderWatch = -1;
     int m_fileWatch = -1;
     bool m_fileUnwatched = false;
     bool m_asked = false;
+};
+
+// Tells when the wall clock is set: by hand, by a time service's step, or on resume
+// from suspend. Its descriptor becomes readable then (never, where the system cannot
+// tell: -1); wasSet() says whether it was, and makes it quiet again until the next time.
+class ClockSetWatch
+{
+public:
+    ClockSetWatch();
+    ~ClockSetWatch();
+    ClockSetWatch(const ClockSetWatch &) = delete;
+    ClockSetWatch &operator=(const ClockSetWatch &) = delete;
+
+    int fd() const { return m_fd; }
+    bool wasSet();
+
+private:
+    void arm();
+
+    int m_fd = -1;
 };
 
 // The folder of the system's tz database (zone.tab, iso3166.tab and the zone files).

@@ -3,8 +3,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <mutex>
+#include <string>
 #include <sys/inotify.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 #include <utility>
 
@@ -14,6 +17,13 @@ std::int64_t wallClockMs()
 {
     timespec ts {};
     clock_gettime(CLOCK_REALTIME, &ts);
+    return std::int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+std::int64_t monotonicClockMs()
+{
+    timespec ts {};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
     return std::int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
@@ -49,10 +59,10 @@ ZoneFileWatch::ZoneFileWatch(std::filesystem::path file) : m_file(std::move(file
     // the desktop does it), and of a plain file written in its place.
     const std::filesystem::path folder =
         m_file.has_parent_path() ? m_file.parent_path() : std::filesystem::path(".");
-    if (inotify_add_watch(m_fd, folder.c_str(),
-                          IN_ONLYDIR | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO
-                              | IN_CLOSE_WRITE | IN_ATTRIB)
-        < 0) {
+    m_folderWatch = inotify_add_watch(m_fd, folder.c_str(),
+                                      IN_ONLYDIR | IN_CREATE | IN_DELETE | IN_MOVED_FROM
+                                          | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ATTRIB);
+    if (m_folderWatch < 0) {
         close(m_fd);
         m_fd = -1;
         return;
@@ -89,10 +99,13 @@ bool ZoneFileWatch::mayHaveChanged()
         const ssize_t n = read(m_fd, events, sizeof events);
         if (n > 0) {
             // A watch ended (one of ours removed, or its file gone, which told itself)
-            // is no change.
+            // is no change, nor is another file of the folder.
+            const std::string name = m_file.filename().string();
             for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= n;) {
                 const auto *event = reinterpret_cast<const inotify_event *>(events + at);
-                if (event->mask != IN_IGNORED)
+                const bool otherFile = event->wd == m_folderWatch && event->len > 0
+                    && name != event->name;
+                if (event->mask != IN_IGNORED && !otherFile)
                     changed = true;
                 at += ssize_t(sizeof(inotify_event) + event->len);
             }
@@ -107,6 +120,41 @@ bool ZoneFileWatch::mayHaveChanged()
     if (changed)
         watchFile(); // the link may lead to another file now
     return changed || m_fileUnwatched;
+}
+
+ClockSetWatch::ClockSetWatch()
+{
+    m_fd = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    arm();
+}
+
+ClockSetWatch::~ClockSetWatch()
+{
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+void ClockSetWatch::arm()
+{
+    // A timer on the wall clock that never runs out, only ended when the clock is set.
+    itimerspec far {};
+    far.it_value.tv_sec = std::numeric_limits<std::time_t>::max() / 2;
+    if (m_fd >= 0
+        && timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &far, nullptr) != 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+}
+
+bool ClockSetWatch::wasSet()
+{
+    if (m_fd < 0)
+        return false;
+    std::uint64_t expirations = 0;
+    if (read(m_fd, &expirations, sizeof expirations) >= 0 || errno != ECANCELED)
+        return false;
+    arm();
+    return true;
 }
 
 std::filesystem::path zoneinfoFolder()
