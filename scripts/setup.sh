@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-base-dev-tools
   libgl-dev libxkbcommon-dev
-  libxcb1-dev libxcb-shape0-dev libfontconfig-dev
+  libxcb1-dev libxcb-shape0-dev libxcb-sync-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   openbox trayer

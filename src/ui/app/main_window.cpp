@@ -28,12 +28,15 @@
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace tivora {
 
@@ -142,8 +145,10 @@ TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices ser
     connect(ScrubTimer, &QTimer::timeout, this, &TForm1::scrubToNow);
     createMenu();
     setBuiltInTexts(this, Texts);
-    if (!m_context.snapshot)
+    if (!m_context.snapshot) {
         watchScreens();
+        watchTimeJumps();
+    }
 
     guarded([this] { FormCreate(); });
 }
@@ -173,6 +178,28 @@ void TForm1::startTicking()
         return;
     tr1->show();
     Timer1->start(planTick(m_services.clock.clockMs(), m_paintedSecond).delayMs);
+}
+
+void TForm1::watchTimeJumps()
+{
+    // Frames handed to the window system were drawn for the time and zone of then.
+    m_zoneWatch.mayHaveChanged(); // its first answer is always yes
+    for (const int fd : {m_clockSet.fd(), m_zoneWatch.fd()}) {
+        if (fd < 0)
+            continue;
+        auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            const bool set = m_clockSet.wasSet();
+            if ((m_zoneWatch.mayHaveChanged() || set) && settleFrames())
+                guarded([this] { PaintClocks(); });
+        });
+    }
+    m_frames.onExposed([this] {
+        // The toolkit hands an uncovered part the pixels of the window's buffer next:
+        // they must be those of now.
+        if (settleFrames())
+            update();
+    });
 }
 
 void TForm1::warn(const std::string &title, const std::string &text)
@@ -237,6 +264,7 @@ void TForm1::PaintClocks()
 {
     if (m_released)
         return;
+    settleFrames();
     const LocalDateTime now = m_services.clock.now();
     // A new offset from UTC may be a new local zone: the zone-bound clocks' offsets are
     // relative to it.
@@ -246,7 +274,7 @@ void TForm1::PaintClocks()
     }
     if (tickPartsRun() == TickPart::Clock)
         return;
-    const QRegion changed = record(shownTime(now));
+    const QRegion changed = record(shownTime(now)) | std::exchange(m_unshown, QRegion());
     updateOpacity();
     if (tickPartsRun() == TickPart::Record)
         return;
@@ -259,16 +287,16 @@ void TForm1::PaintClocks()
     ++m_shows;
 }
 
-bool TForm1::paintStraight(const QRegion &area)
+const QImage *TForm1::drawStraight(const QRegion &area)
 {
-    // The window's buffer is drawn into and flushed directly, as a repaint would do it
-    // but without the toolkit's widget repaint around it (repaint manager, paint event,
-    // a painter on the widget): code a tick would otherwise run cold once a second.
-    // Only at scale 1, once the buffer is the window's size.
+    // The window's buffer is drawn into directly, as a repaint would do it but without
+    // the toolkit's widget repaint around it (repaint manager, paint event, a painter on
+    // the widget): code a tick would otherwise run cold once a second. Only at scale 1,
+    // once the buffer is the window's size.
     QWindow *window = windowHandle();
     QBackingStore *store = backingStore();
     if (!store || !window || !window->isExposed() || !updatesEnabled() || pictureScale() != 1)
-        return false;
+        return nullptr;
     store->beginPaint(area);
     QPaintDevice *device = store->paintDevice();
     auto *pixels = device && device->devType() == QInternal::Image ? static_cast<QImage *>(device)
@@ -285,12 +313,93 @@ bool TForm1::paintStraight(const QRegion &area)
         }
     }
     store->endPaint();
-    if (!fits)
+    return fits ? pixels : nullptr;
+}
+
+bool TForm1::paintStraight(const QRegion &area)
+{
+    if (!drawStraight(area))
         return false;
     if (tickPartsRun() == TickPart::Draw)
         return true;
     updateShape(area);
-    store->flush(area, window);
+    backingStore()->flush(area, windowHandle());
+    return true;
+}
+
+void TForm1::scheduleFrames(std::int64_t second)
+{
+    static const bool switchedOff = qEnvironmentVariableIsSet("TIVORA_NO_FRAMES");
+    if (switchedOff || m_context.snapshot || m_released || tickPartsRun() != TickPart::Show
+        || m_scrub.active() || m_model.opacitySwitch() || m_model.options.ShowWhiteBG
+        || pictureScale() != 1 || !isVisible() || !windowHandle() || !windowHandle()->isExposed())
+        return;
+    // The atlas of a batch holds two windows' worth: room for every change of a second,
+    // and for some thirty seconds of hands going round.
+    constexpr int MaxFrames = 30;
+    const std::size_t windowBytes = std::size_t(m_pictureSize.width()) * m_pictureSize.height() * 4;
+    if (!m_frames.open(winId(), m_pictureSize.width(), m_pictureSize.height(),
+                       std::clamp<std::size_t>(2 * windowBytes, 256 << 10, 8 << 20)))
+        return;
+    const std::int64_t wallMs = m_services.clock.clockMs();
+    const std::int64_t monotonicMs = monotonicClockMs();
+    std::int64_t last = second;
+    std::vector<ServerFrames::Piece> pieces;
+    for (int k = 1; k <= MaxFrames; ++k) {
+        const std::int64_t s = second + k;
+        const LocalDateTime time = localDateTimeAt(s, m_services.clock.localOffset);
+        // A new offset from UTC sets the zone-bound clocks anew: its tick runs as usual.
+        if (time.utcOffset != m_localOffsetSeen)
+            break;
+        const QRegion changed = record(time) | std::exchange(m_unshown, QRegion());
+        pieces.clear();
+        for (const QRect &r : changed)
+            pieces.push_back({r.x(), r.y(), r.width(), r.height()});
+        const QImage *pixels = nullptr;
+        if (!m_frames.fits(pieces) || (!pieces.empty() && !(pixels = drawStraight(changed)))
+            || (pixels && !m_frames.add(monotonicMs + s * 1000 + TickLateMs - wallMs, *pixels, pieces))) {
+            m_unshown = changed; // recorded, not shown: the next paint shows it
+            break;
+        }
+        last = s;
+        if (!changed.isEmpty()) {
+            m_shownArea = changed;
+            ++m_shows;
+        }
+        if (m_context.trace) {
+            long long px = 0;
+            for (const QRect &r : changed)
+                px += static_cast<long long>(r.width()) * r.height();
+            std::fprintf(stderr, "tivora: frame %lld %lld\n",
+                         static_cast<long long>(s * 1000 + TickLateMs), px);
+        }
+    }
+    if (last == second)
+        return;
+    m_frames.send();
+    m_framesUntil = m_paintedSecond = last;
+    // Woken when the last frame shows, to draw the next ones.
+    Timer1->start(int(std::max<std::int64_t>(0, last * 1000 + TickLateMs - m_services.clock.clockMs())));
+}
+
+bool TForm1::settleFrames()
+{
+    if (!m_frames.pending() && m_framesUntil == std::numeric_limits<std::int64_t>::min())
+        return false;
+    m_frames.cancel();
+    if (m_context.trace)
+        std::fprintf(stderr, "tivora: frames-ended %lld\n",
+                     static_cast<long long>(m_services.clock.clockMs()));
+    m_framesUntil = std::numeric_limits<std::int64_t>::min();
+    m_unshown = QRegion();
+    // The recording is made of now for a paint before the next tick, and the next
+    // picture goes to the window whole.
+    m_repaintAll = true;
+    record(shownTime());
+    m_repaintAll = true;
+    m_paintedSecond = std::numeric_limits<std::int64_t>::min();
+    if (Timer1->isActive())
+        Timer1->start(planTick(m_services.clock.clockMs(), m_paintedSecond).delayMs);
     return true;
 }
 
@@ -303,6 +412,7 @@ void TForm1::refreshZoneClocks()
 
 void TForm1::SetFormSize()
 {
+    settleFrames();
     const GridSize grid = m_model.formSize();
     // A resize asks for the position the toolkit has in mind as well: it must be where
     // the window really is, or the widget would jump there.
@@ -331,20 +441,28 @@ void TForm1::Timer1Timer()
         return;
     const TickPlan plan = planTick(m_services.clock.clockMs(), m_paintedSecond);
     Timer1->start(plan.delayMs);
-    if (!plan.paint)
+    // The last frame handed to the window system shows now: the next ones are drawn
+    // from the picture it shows. Otherwise a tick paints, as it always did.
+    const bool framesRunOut = m_framesUntil == plan.second;
+    if (!plan.paint && !framesRunOut)
         return;
-    m_paintedSecond = plan.second;
-    guarded([this] { PaintClocks(); });
-    // The window went up with its first picture; one covered at its map gets no paint
-    // and would keep the picture as background until uncovered.
-    m_mapBackground.release();
-    if (m_context.trace) {
-        long long pixels = 0; // shown anew in this tick
-        for (const QRect &r : m_shownArea)
-            pixels += static_cast<long long>(r.width()) * r.height();
-        std::fprintf(stderr, "tivora: tick %lld %lld\n",
-                     static_cast<long long>(m_services.clock.clockMs()), pixels);
+    if (framesRunOut) {
+        m_framesUntil = std::numeric_limits<std::int64_t>::min();
+    } else {
+        m_paintedSecond = plan.second;
+        guarded([this] { PaintClocks(); });
+        // The window went up with its first picture; one covered at its map gets no paint
+        // and would keep the picture as background until uncovered.
+        m_mapBackground.release();
+        if (m_context.trace) {
+            long long pixels = 0; // shown anew in this tick
+            for (const QRect &r : m_shownArea)
+                pixels += static_cast<long long>(r.width()) * r.height();
+            std::fprintf(stderr, "tivora: tick %lld %lld\n",
+                         static_cast<long long>(m_services.clock.clockMs()), pixels);
+        }
     }
+    guarded([&] { scheduleFrames(plan.second); });
 }
 
 void TForm1::FormShow()
@@ -377,6 +495,7 @@ void TForm1::FormClose()
 {
     SaveOptions();
     // Nothing paints after this: the picture and the skin image are released.
+    settleFrames();
     m_released = true;
     Timer1->stop();
     m_skin.setImage(QImage());
@@ -401,6 +520,12 @@ void TForm1::showEvent(QShowEvent *event)
     }
 }
 
+void TForm1::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    settleFrames();
+}
+
 void TForm1::closeEvent(QCloseEvent *event)
 {
     if (!m_released)
@@ -414,7 +539,10 @@ void TForm1::paintEvent(QPaintEvent *event)
     guarded([&] {
         if (m_released)
             return;
-        if (m_picture.ops().empty())
+        // Frames handed to the window system have drawn the recording ahead of now.
+        if (settleFrames())
+            update();
+        else if (m_picture.ops().empty())
             record(shownTime());
         // Only the calls that reach the area to paint are made again; the painter is
         // clipped to it.

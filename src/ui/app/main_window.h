@@ -3,6 +3,8 @@
 #include "ui/app/desktop_services.h"
 #include "core/time/scrub.h"
 #include "core/model/widget_model.h"
+#include "platform/server_frames.h"
+#include "platform/wall_clock.h"
 #include "platform/window_background.h"
 #include "platform/window_shape.h"
 #include "core/render/display_list.h"
@@ -128,6 +130,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -142,6 +145,9 @@ private:
     void FormClose();
     void createMenu();
     void watchScreens();
+    // Ends the frames handed to the window system when the clock is set or the zone
+    // changes, and when part of the window is uncovered.
+    void watchTimeJumps();
     // Moves the widget onto the nearest screen when too little of it shows on any.
     void keepOnScreen();
     void takeFocusBack();
@@ -155,6 +161,19 @@ private:
     // Draws the area of the recorded picture into the window's buffer and sends it to the
     // window; false (nothing shown) where that cannot be done and a repaint must.
     bool paintStraight(const QRegion &area);
+    // Draws the area of the recorded picture into the window's buffer without showing
+    // it; the buffer, or null where that cannot be done.
+    const QImage *drawStraight(const QRegion &area);
+    // After the tick that showed `second`: draws the pictures of the seconds after it and
+    // hands them to the window system, which shows each on time while the program
+    // sleeps until the last one. Nothing where the window system cannot, or where a
+    // second must be looked at when it comes (scrubbed clocks, opacity under the mouse,
+    // see-through white, a scaled window).
+    void scheduleFrames(std::int64_t second);
+    // Drops the frames not shown yet: the window shows some second up to now, the
+    // buffer and the recording a later one, so the next paint is a whole one, of now.
+    // True when there were any.
+    bool settleFrames();
     // After a step of the scrubbed clocks: paints them and waits anew before going back.
     void showScrubStep();
     // Sets the offsets of the clocks bound to a zone from the local zone of now.
@@ -198,6 +217,13 @@ private:
     std::uintptr_t m_shapedWindow = 0;
     WindowShape m_windowShape;
     WindowBackground m_mapBackground; // the first picture, shown by the map itself
+    ServerFrames m_frames;
+    // The last second handed to the window system; the minimum while none waits.
+    std::int64_t m_framesUntil = std::numeric_limits<std::int64_t>::min();
+    QRegion m_unshown; // recorded, but not drawn into the window's buffer yet
+    // A wall clock set or a zone changed ends the frames: they were drawn for the old time.
+    ClockSetWatch m_clockSet;
+    ZoneFileWatch m_zoneWatch {"/etc/localtime"};
     int m_maskUpdates = 0;
     std::string m_timeSeparator = ":";
     bool m_dragging = false;

@@ -62,6 +62,9 @@ void TForm1::setOptionsItemEnabled(bool enabled)
 void TForm1::holdClock()
 {
     Timer1->stop();
+    // Frames handed to the window system would go on showing the time.
+    if (settleFrames())
+        PaintClocks();
 }
 
 void TForm1::resumeClock()
