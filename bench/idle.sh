@@ -7,12 +7,17 @@
 # anew. Each figure is the median of several windows of the given length. A
 # measurement, not a test.
 #
-#   bench/idle.sh [--seconds S] [--windows N] [--faces "1 10 40"] [--modes "default see-through"]
+#   bench/idle.sh [--seconds S] [--windows N] [--faces "1 10 40"]
+#                 [--modes "default see-through per-second"]
 #                 [--instructions] [--ticks N] [--warmup N] [--dpi DPI]
 #                 [PATH_OF_TIVORA]
 #
 # --dpi is the desktop's Xft.dpi (96 unless given; 192 is scale 2), the screen as many
-# times larger as the scale.
+# times larger as the scale. Mode "per-second" is the default options with the frames
+# switched off (TIVORA_NO_FRAMES=1): a tick paints every second, as before them. With
+# frames, the widget hands the X server up to 30 seconds' pictures at a time; their
+# trace lines ("frame") count as ticks, at the time they were due (1 ms after the
+# second), as the program does not run then.
 #
 # CPU time is read from /proc/PID/task/*/schedstat (nanoseconds on the CPU, every thread
 # of the process). Wake-ups are voluntary context switches summed over the threads
@@ -22,7 +27,7 @@
 # first minute (--warmup 62 ticks: every second's hand and glyphs have been drawn once)
 # the counters are zeroed, N ticks later (60: a minute, one minute-hand step among
 # them) they are dumped, and the instructions of the whole process in between, divided
-# by the ticks it painted (for xclock, by the seconds), give the instructions per tick.
+# by the seconds in between (each second is shown once), give the instructions per tick.
 # That count does not depend on the machine's load; CPU times do, so the load average is
 # printed with them.
 set -euo pipefail
@@ -46,7 +51,7 @@ while [ $# -gt 0 ]; do
     --ticks) ticks=$2; shift 2 ;;
     --warmup) warmup=$2; shift 2 ;;
     --dpi) dpi=$2; shift 2 ;;
-    -h | --help) sed -n '2,25p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,31p' "$0"; exit 0 ;;
     *) tivora=$1; shift ;;
     esac
 done
@@ -95,12 +100,19 @@ make_home() { # dir faces seethrough
         done
     } >"$1/$settings"
 }
+# The environment of a mode: the frames switched off for "per-second".
+mode_env() { [ "$1" != per-second ] || echo TIVORA_NO_FRAMES=1; }
 
-# Summary of the tick lines in a log between two times: ticks, median and largest phase,
+# The times (and pixels) of the seconds shown in a log between two times: tick lines, and
+# frame lines at the time they were due.
+shown() { # log from_ms to_ms
+    awk -v a="$2" -v b="$3" '$1 == "tivora:" && ($2 == "tick" || $2 == "frame") && $3 >= a && $3 <= b { print $3, $4 }' "$1" | sort -n
+}
+# Summary of the seconds shown between two times: ticks, median and largest phase,
 # seconds skipped or painted twice.
 phases() { # log from_ms to_ms
     local ticks
-    ticks=$(awk -v a="$2" -v b="$3" '$1 == "tivora:" && $2 == "tick" && $3 >= a && $3 <= b { print $3 }' "$1")
+    ticks=$(shown "$@" | cut -d' ' -f1)
     [ -n "$ticks" ] || { echo "- - - -"; return; }
     local order
     order=$(awk '{ s = int($1 / 1000) }
@@ -110,16 +122,13 @@ phases() { # log from_ms to_ms
     awk '{ print $1 % 1000 }' <<<"$ticks" | sort -n |
         awk -v o="$order" '{ p[NR] = $1 } END { print NR, p[int((NR + 1) / 2)], p[NR], o }'
 }
-tick_pixels() { # log from_ms to_ms: median of the pixels the ticks showed anew
-    awk -v a="$2" -v b="$3" '$1 == "tivora:" && $2 == "tick" && $3 >= a && $3 <= b && $4 != "" { print $4 }' "$1" | median
+tick_pixels() { # log from_ms to_ms: median of the pixels the seconds showed anew
+    shown "$@" | awk '$2 != "" { print $2 }' | median
 }
-count_ticks() { # log from_ms to_ms
-    awk -v a="$2" -v b="$3" '$1 == "tivora:" && $2 == "tick" && $3 >= a && $3 <= b { n++ } END { print n + 0 }' "$1"
-}
-wait_ticks() { # log count timeout_s: until the log holds that many ticks
+wait_ticks() { # log count timeout_s: until that many seconds have been shown
     local deadline=$(($(date +%s) + $3))
     # The log appears once the background process has opened it.
-    while [ "$(awk '$2 == "tick" { n++ } END { print n + 0 }' "$1" 2>/dev/null || echo 0)" -lt "$2" ]; do
+    while [ "$(shown "$1" 0 "$(now_ms)" 2>/dev/null | wc -l)" -lt "$2" ]; do
         [ "$(date +%s)" -lt "$deadline" ] || return 1
         sleep 0.2
     done
@@ -148,27 +157,26 @@ if [ "$instructions" = 1 ]; then
         printf '%-6s %-12s %12s\n' "$1" "$2" \
             "$(awk -v i="$(callgrind_total "$dump")" -v n="$4" 'BEGIN { printf "%.3f M", i / n / 1e6 }')"
     }
-    # xclock: one update a second, so its seconds are its ticks.
+    seconds_between() { awk -v ms=$((t1 - t0)) 'BEGIN { printf "%d", ms / 1000 + 0.5 }'; }
     valgrind --tool=callgrind --callgrind-out-file="$work/cg.xclock" \
         xclock -update 1 -geometry 164x164+1700+20 >/dev/null 2>"$work/vg.xclock" &
     vpid=$!
     pids+=("$vpid")
     sleep $((warmup < 5 ? 5 : warmup))
     measure_ticks "$vpid"
-    n=$(awk -v ms=$((t1 - t0)) 'BEGIN { printf "%d", ms / 1000 + 0.5 }')
-    per_tick - xclock "$work"/cg.xclock "$n"
+    per_tick - xclock "$work"/cg.xclock "$(seconds_between)"
     for faces in $faces_list; do
         for mode in $modes; do
             home="$work/cg-$faces-$mode"
             make_home "$home" "$faces" $([ "$mode" = see-through ] && echo 1 || echo 0)
-            TIVORA_HOME="$home" TIVORA_DEBUG=1 valgrind --tool=callgrind \
+            env $(mode_env "$mode") TIVORA_HOME="$home" TIVORA_DEBUG=1 valgrind --tool=callgrind \
                 --callgrind-out-file="$home/cg" "$tivora" 2>"$home/log" &
             vpid=$!
             pids+=("$vpid")
             wait_ticks "$home/log" "$warmup" $((warmup * 3 + 120)) \
                 || { echo "idle.sh: no ticks under callgrind" >&2; exit 1; }
             measure_ticks "$vpid"
-            per_tick "$faces" "$mode" "$home/cg" "$(count_ticks "$home/log" "$t0" "$t1")"
+            per_tick "$faces" "$mode" "$home/cg" "$(seconds_between)"
         done
     done
     exit 0
@@ -192,7 +200,7 @@ for faces in $faces_list; do
         log="$home/log"
         l=$(load)
         start=$(now_ms)
-        TIVORA_HOME="$home" TIVORA_DEBUG=1 "$tivora" 2>"$log" &
+        env $(mode_env "$mode") TIVORA_HOME="$home" TIVORA_DEBUG=1 "$tivora" 2>"$log" &
         pid=$!
         pids+=("$pid")
         sleep 3 # start-up and the first repaints are not idle time

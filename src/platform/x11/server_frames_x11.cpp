@@ -230,10 +230,17 @@ bool ServerFrames::open(std::uintptr_t window, int width, int height, std::size_
         std::free(geometry);
         if (!depth)
             return false;
+        // Asked and answered: a server short of memory says no here, not by leaving
+        // every copy of the frames undone.
         m_depth = depth;
         m_atlas = xcb_generate_id(c);
-        xcb_create_pixmap(c, depth, m_atlas, xcb_window_t(window), std::uint16_t(m_atlasWidth),
-                          std::uint16_t(m_atlasHeight));
+        if (xcb_generic_error_t *error = xcb_request_check(
+                c, xcb_create_pixmap_checked(c, depth, m_atlas, xcb_window_t(window),
+                                             std::uint16_t(m_atlasWidth),
+                                             std::uint16_t(m_atlasHeight)))) {
+            std::free(error);
+            m_atlas = 0;
+        }
     }
     return m_atlas != 0;
 }
@@ -289,18 +296,23 @@ bool ServerFrames::add(std::int64_t dueMs, const QImage &picture, const std::vec
         m_clipped = false;
     }
     // The uploads go now: the server takes them while the last batch still waits, so
-    // that only the small waits and copies stay queued.
+    // that only the small waits and copies stay queued. Each request carries at most
+    // 64 KB, well within what any server takes.
     for (std::size_t i = firstCopy; i < m_copies.size(); ++i) {
         const Copy &k = m_copies[i];
-        m_rows.resize(std::size_t(k.width) * k.height);
-        for (int row = 0; row < k.height; ++row)
-            std::memcpy(m_rows.data() + std::size_t(row) * k.width,
-                        picture.constScanLine(k.toY + row) + std::size_t(k.toX) * 4,
-                        std::size_t(k.width) * 4);
-        xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, m_atlas, m_gc, k.width, k.height, k.fromX,
-                      k.fromY, 0, m_depth,
-                      std::uint32_t(m_rows.size() * 4),
-                      reinterpret_cast<const std::uint8_t *>(m_rows.data()));
+        const int strip = std::max(1, (64 << 10) / (4 * k.width));
+        for (int top = 0; top < k.height; top += strip) {
+            const int rows = std::min(strip, k.height - top);
+            m_rows.resize(std::size_t(k.width) * rows);
+            for (int row = 0; row < rows; ++row)
+                std::memcpy(m_rows.data() + std::size_t(row) * k.width,
+                            picture.constScanLine(k.toY + top + row) + std::size_t(k.toX) * 4,
+                            std::size_t(k.width) * 4);
+            xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, m_atlas, m_gc, k.width, std::uint16_t(rows),
+                          k.fromX, std::int16_t(k.fromY + top), 0, m_depth,
+                          std::uint32_t(m_rows.size() * 4),
+                          reinterpret_cast<const std::uint8_t *>(m_rows.data()));
+        }
     }
     m_frames.push_back({dueMs + m_serverMinusMonotonic, firstCopy});
     return !xcb_connection_has_error(c);

@@ -444,6 +444,13 @@ void TForm1::Timer1Timer()
     // The last frame handed to the window system shows now: the next ones are drawn
     // from the picture it shows. Otherwise a tick paints, as it always did.
     const bool framesRunOut = m_framesUntil == plan.second;
+    if (m_framesUntil == plan.second + 1) {
+        // Woken a moment before the last frame's second by the wall clock, which a time
+        // service may slow against the timer's clock: on to that second. (A clock set
+        // back further ends the frames: the tick below paints.)
+        Timer1->start(int(m_framesUntil * 1000 + TickLateMs - m_services.clock.clockMs()));
+        return;
+    }
     if (!plan.paint && !framesRunOut)
         return;
     if (framesRunOut) {
