@@ -287,7 +287,7 @@ void TForm1::PaintClocks()
     ++m_shows;
 }
 
-const QImage *TForm1::drawStraight(const QRegion &area)
+QImage *TForm1::windowBuffer()
 {
     // The window's buffer is drawn into directly, as a repaint would do it but without
     // the toolkit's widget repaint around it (repaint manager, paint event, a painter on
@@ -297,28 +297,37 @@ const QImage *TForm1::drawStraight(const QRegion &area)
     QBackingStore *store = backingStore();
     if (!store || !window || !window->isExposed() || !updatesEnabled() || pictureScale() != 1)
         return nullptr;
-    store->beginPaint(area);
     QPaintDevice *device = store->paintDevice();
     auto *pixels = device && device->devType() == QInternal::Image ? static_cast<QImage *>(device)
                                                                    : nullptr;
     const bool fits = pixels && pixels->size() == m_pictureSize
         && pixels->devicePixelRatio() == 1 && (pixels->format() == QImage::Format_RGB32
                                               || pixels->format() == QImage::Format_ARGB32_Premultiplied);
-    if (fits) {
-        const AreaCover cover(m_pictureSize.width(), m_pictureSize.height(), boxesOf(area));
-        for (int pass = tickPartsRun() == TickPart::DrawTwice ? 2 : 1; pass > 0; --pass) {
-            m_canvas.begin(*pixels, m_pictureSize.width(), m_pictureSize.height(), area);
-            replay(m_picture.ops(), m_canvas, cover);
-            m_canvas.end();
-        }
-    }
-    store->endPaint();
     return fits ? pixels : nullptr;
+}
+
+void TForm1::drawInto(QImage &pixels, const QRegion &area)
+{
+    const AreaCover cover(m_pictureSize.width(), m_pictureSize.height(), boxesOf(area));
+    for (int pass = tickPartsRun() == TickPart::DrawTwice ? 2 : 1; pass > 0; --pass) {
+        m_canvas.begin(pixels, m_pictureSize.width(), m_pictureSize.height(), area);
+        replay(m_picture.ops(), m_canvas, cover);
+        m_canvas.end();
+    }
 }
 
 bool TForm1::paintStraight(const QRegion &area)
 {
-    if (!drawStraight(area))
+    if (!windowBuffer())
+        return false;
+    // The begin of a paint may make the buffer anew (at a new scale): it is asked for
+    // again after it.
+    backingStore()->beginPaint(area);
+    QImage *pixels = windowBuffer();
+    if (pixels)
+        drawInto(*pixels, area);
+    backingStore()->endPaint();
+    if (!pixels)
         return false;
     if (tickPartsRun() == TickPart::Draw)
         return true;
@@ -341,6 +350,12 @@ void TForm1::scheduleFrames(std::int64_t second)
     if (!m_frames.open(winId(), m_pictureSize.width(), m_pictureSize.height(),
                        std::clamp<std::size_t>(2 * windowBytes, 256 << 10, 8 << 20)))
         return;
+    // Drawn without the buffer's begin and end of a paint, which only tell the toolkit
+    // what to send at its next flush and would gather every frame's area until then:
+    // the frames send their pixels themselves, and whatever ends them repaints it all.
+    QImage *pixels = windowBuffer();
+    if (!pixels)
+        return;
     const std::int64_t wallMs = m_services.clock.clockMs();
     const std::int64_t monotonicMs = monotonicClockMs();
     std::int64_t last = second;
@@ -355,10 +370,13 @@ void TForm1::scheduleFrames(std::int64_t second)
         pieces.clear();
         for (const QRect &r : changed)
             pieces.push_back({r.x(), r.y(), r.width(), r.height()});
-        const QImage *pixels = nullptr;
-        if (!m_frames.fits(pieces) || (!pieces.empty() && !(pixels = drawStraight(changed)))
-            || (pixels && !m_frames.add(monotonicMs + s * 1000 + TickLateMs - wallMs, *pixels, pieces))) {
+        if (!m_frames.fits(pieces)) {
             m_unshown = changed; // recorded, not shown: the next paint shows it
+            break;
+        }
+        drawInto(*pixels, changed);
+        if (!pieces.empty() && !m_frames.add(monotonicMs + s * 1000 + TickLateMs - wallMs, *pixels, pieces)) {
+            m_unshown = changed;
             break;
         }
         last = s;
@@ -514,6 +532,8 @@ void TForm1::FormClose()
 void TForm1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (std::exchange(m_repaintOnShow, false))
+        update();
     if (event->spontaneous())
         return;
     // Not on the taskbar or pager, and on every workspace.
@@ -530,7 +550,9 @@ void TForm1::showEvent(QShowEvent *event)
 void TForm1::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    settleFrames();
+    // The buffer holds seconds not shown yet; the window is painted whole when shown.
+    if (settleFrames())
+        m_repaintOnShow = true;
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

@@ -161,9 +161,10 @@ private:
     // Draws the area of the recorded picture into the window's buffer and sends it to the
     // window; false (nothing shown) where that cannot be done and a repaint must.
     bool paintStraight(const QRegion &area);
-    // Draws the area of the recorded picture into the window's buffer without showing
-    // it; the buffer, or null where that cannot be done.
-    const QImage *drawStraight(const QRegion &area);
+    // The window's buffer where the picture can be drawn into it directly, else null.
+    QImage *windowBuffer();
+    // Draws the area of the recorded picture into the window's buffer.
+    void drawInto(QImage &pixels, const QRegion &area);
     // After the tick that showed `second`: draws the pictures of the seconds after it and
     // hands them to the window system, which shows each on time while the program
     // sleeps until the last one. Nothing where the window system cannot, or where a
@@ -220,7 +221,8 @@ private:
     ServerFrames m_frames;
     // The last second handed to the window system; the minimum while none waits.
     std::int64_t m_framesUntil = std::numeric_limits<std::int64_t>::min();
-    QRegion m_unshown; // recorded, but not drawn into the window's buffer yet
+    QRegion m_unshown; // recorded, but not shown yet
+    bool m_repaintOnShow = false; // frames ended at a hide left the buffer ahead
     // A wall clock set or a zone changed ends the frames: they were drawn for the old time.
     ClockSetWatch m_clockSet;
     ZoneFileWatch m_zoneWatch {"/etc/localtime"};

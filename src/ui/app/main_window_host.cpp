@@ -9,11 +9,14 @@
 
 // What the options dialog and the skin editor ask of the widget (OptionsHost,
 // SkinHost): its skin, its settings, its on-top state, its menu item and its clock.
+// Whatever may change the picture first ends the frames handed to the window system,
+// which were drawn with the settings of before; the next tick paints it whole.
 
 namespace tivora {
 
 void TForm1::LoadSkin()
 {
+    settleFrames();
     m_repaintAll = true;
     tivora::LoadSkin(m_model.dataDir(), m_model.options, m_skin, m_dpi);
 }
@@ -21,18 +24,21 @@ void TForm1::LoadSkin()
 void TForm1::useBuiltInSkin(const std::string &reason)
 {
     std::fprintf(stderr, "tivora: %s; drawing the built-in skin instead\n", reason.c_str());
+    settleFrames();
     m_repaintAll = true;
     tivora::useBuiltInSkin(m_model.options, m_skin, m_dpi);
 }
 
 void TForm1::SaveSkin()
 {
+    settleFrames();
     m_repaintAll = true; // the image is read again
     tivora::SaveSkin(m_model.dataDir(), m_model.options, m_skin);
 }
 
 void TForm1::SaveOptions()
 {
+    settleFrames();
     m_model.save(*this);
 }
 
@@ -74,6 +80,7 @@ void TForm1::resumeClock()
 
 void TForm1::setOpacitySwitch(bool on)
 {
+    settleFrames(); // the opacity under the mouse is looked at every second
     setWindowOpacity(m_model.setOpacitySwitch(on) / 255.0);
 }
 
