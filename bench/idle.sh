@@ -27,7 +27,8 @@
 # first minute (--warmup 62 ticks: every second's hand and glyphs have been drawn once)
 # the counters are zeroed, N ticks later (60: a minute, one minute-hand step among
 # them) they are dumped, and the instructions of the whole process in between, divided
-# by the seconds in between (each second is shown once), give the instructions per tick.
+# by the seconds painted in between (ticks and frames, counted from the calls in the
+# profile; for xclock, by the wall seconds), give the instructions per tick.
 # That count does not depend on the machine's load; CPU times do, so the load average is
 # printed with them.
 set -euo pipefail
@@ -158,6 +159,20 @@ if [ "$instructions" = 1 ]; then
             "$(awk -v i="$(callgrind_total "$dump")" -v n="$4" 'BEGIN { printf "%.3f M", i / n / 1e6 }')"
     }
     seconds_between() { awk -v ms=$((t1 - t0)) 'BEGIN { printf "%d", ms / 1000 + 0.5 }'; }
+    # The seconds Tivora painted between the zeroing and the dump, from the calls in the
+    # dump: ticks (PaintClocks) and frames (ServerFrames::add). Not the wall seconds: a
+    # program asleep between batches of frames takes the zeroing and the dump only when
+    # it next wakes, so the profile can span a batch more or less than the wall time.
+    seconds_painted() { # callgrind out file
+        perl -ne '
+            $name{$1} = $2 if /^c?fn=\((\d+)\) (.+)$/;
+            $callee = $1 if /^cfn=\((\d+)\)/;
+            if (/^calls=(\d+)/) {
+                my $calls = $1;
+                $n += $calls if $name{$callee} =~ /TForm1::PaintClocks\(|ServerFrames::add\(/;
+            }
+            END { print $n + 0 }' "$1"
+    }
     valgrind --tool=callgrind --callgrind-out-file="$work/cg.xclock" \
         xclock -update 1 -geometry 164x164+1700+20 >/dev/null 2>"$work/vg.xclock" &
     vpid=$!
@@ -176,7 +191,7 @@ if [ "$instructions" = 1 ]; then
             wait_ticks "$home/log" "$warmup" $((warmup * 3 + 120)) \
                 || { echo "idle.sh: no ticks under callgrind" >&2; exit 1; }
             measure_ticks "$vpid"
-            per_tick "$faces" "$mode" "$home/cg" "$(seconds_between)"
+            per_tick "$faces" "$mode" "$home/cg" "$(seconds_painted "$(ls "$home"/cg.* | head -1)")"
         done
     done
     exit 0

@@ -104,6 +104,15 @@ const BuiltInText Texts[] = {
     {"N2", "О программе"}, {"N4", "Выход"},
 };
 
+// The pixels of an area, for the trace of what a second shows anew.
+long long pixelsIn(const QRegion &area)
+{
+    long long pixels = 0;
+    for (const QRect &r : area)
+        pixels += static_cast<long long>(r.width()) * r.height();
+    return pixels;
+}
+
 } // namespace
 
 TForm1::TForm1(StartupContext context, AppWindow *appWindow, DesktopServices services)
@@ -384,13 +393,9 @@ void TForm1::scheduleFrames(std::int64_t second)
             m_shownArea = changed;
             ++m_shows;
         }
-        if (m_context.trace) {
-            long long px = 0;
-            for (const QRect &r : changed)
-                px += static_cast<long long>(r.width()) * r.height();
+        if (m_context.trace)
             std::fprintf(stderr, "tivora: frame %lld %lld\n",
-                         static_cast<long long>(s * 1000 + TickLateMs), px);
-        }
+                         static_cast<long long>(s * 1000 + TickLateMs), pixelsIn(changed));
     }
     if (last == second)
         return;
@@ -479,13 +484,9 @@ void TForm1::Timer1Timer()
         // The window went up with its first picture; one covered at its map gets no paint
         // and would keep the picture as background until uncovered.
         m_mapBackground.release();
-        if (m_context.trace) {
-            long long pixels = 0; // shown anew in this tick
-            for (const QRect &r : m_shownArea)
-                pixels += static_cast<long long>(r.width()) * r.height();
+        if (m_context.trace)
             std::fprintf(stderr, "tivora: tick %lld %lld\n",
-                         static_cast<long long>(m_services.clock.clockMs()), pixels);
-        }
+                         static_cast<long long>(m_services.clock.clockMs()), pixelsIn(m_shownArea));
     }
     guarded([&] { scheduleFrames(plan.second); });
 }
